@@ -1,0 +1,194 @@
+// The render window on Linux: an SDL2 window with a double-buffered OpenGL context.
+#include "app/gl_window.h"
+#include "log/log.h"
+#include "render/gl.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+
+GLWindow gWindow;
+
+namespace {
+
+const char* const WINDOW_TITLE = "Vornik glEngine system 0.5 big beta";
+
+// Key presses seen since the last query, by SDL scancode.
+bool pressedSince[SDL_NUM_SCANCODES];
+
+SDL_Window* sdlWindow(const GLWindow& w) { return static_cast<SDL_Window*>(w.window); }
+
+SDL_Scancode scancodeForVirtualKey(int virtualKey) {
+    if (virtualKey == VK_ESCAPE_KEY)
+        return SDL_SCANCODE_ESCAPE;
+    if (virtualKey == 13)
+        return SDL_SCANCODE_RETURN;
+    if (virtualKey == 32)
+        return SDL_SCANCODE_SPACE;
+    return SDL_SCANCODE_UNKNOWN;
+}
+
+void handleEvent(GLWindow& w, const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        w.quitRequested = true;
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            w.quitRequested = true;
+        break;
+    case SDL_KEYDOWN:
+        pressedSince[event.key.keysym.scancode] = true;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void GLWindow::setDefaults() {
+    width = 640;
+    height = 480;
+    fullScreen = false;
+    bitsPerPixel = 32;
+    cancelled = false;
+}
+
+bool GLWindow::setup() {
+    runLaunchDialog(*this);
+    if (cancelled)
+        std::exit(1);
+    return create();
+}
+
+bool GLWindow::create() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        gLog.error("Failed To Register The Window Class");
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0 ||
+        std::strcmp(SDL_GetCurrentVideoDriver(), "dummy") == 0) {
+        destroy();
+        gLog.error("Window Creation GError.Error: there is no display to open the window on");
+    }
+    instance = this;
+    if (fullScreen)
+        SDL_ShowCursor(SDL_DISABLE);
+
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+
+    // Windowed: centred on the primary screen by the client size.
+    int x = 0;
+    int y = 0;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullScreen) {
+        flags |= SDL_WINDOW_BORDERLESS;
+    } else {
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+            x = mode.w / 2 - width / 2;
+            y = mode.h / 2 - height / 2;
+        }
+    }
+    window = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
+    if (!window) {
+        destroy();
+        gLog.error("Window Creation GError.Error");
+    }
+    deviceContext = window;
+    renderContext = SDL_GL_CreateContext(sdlWindow(*this));
+    if (!renderContext) {
+        destroy();
+        gLog.error("Can't Create A GL Rendering Context");
+    }
+    if (SDL_GL_MakeCurrent(sdlWindow(*this), static_cast<SDL_GLContext>(renderContext)) != 0) {
+        destroy();
+        gLog.error("Can't Activate The GL Rendering Context");
+    }
+    if (!fullScreen) {
+        SDL_ShowWindow(sdlWindow(*this));
+        SDL_RaiseWindow(sdlWindow(*this));
+    }
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+void GLWindow::enterFullScreen() {
+    SDL_DisplayMode wanted;
+    std::memset(&wanted, 0, sizeof wanted);
+    wanted.w = width;
+    wanted.h = height;
+    wanted.format = SDL_PIXELFORMAT_RGB888;
+    SDL_DisplayMode closest;
+    bool ok = SDL_GetClosestDisplayMode(0, &wanted, &closest) != nullptr && closest.w == width &&
+              closest.h == height && SDL_SetWindowDisplayMode(sdlWindow(*this), &closest) == 0 &&
+              SDL_SetWindowFullscreen(sdlWindow(*this), SDL_WINDOW_FULLSCREEN) == 0;
+    if (!ok) {
+        const SDL_MessageBoxButtonData buttons[] = {
+            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+        };
+        SDL_MessageBoxData box;
+        std::memset(&box, 0, sizeof box);
+        box.flags = SDL_MESSAGEBOX_WARNING;
+        box.title = "VORNIK";
+        box.message = "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
+                      "Instead?";
+        box.numbuttons = 2;
+        box.buttons = buttons;
+        int answer = 0;
+        if (SDL_ShowMessageBox(&box, &answer) == 0 && answer == 1)
+            fullScreen = false;
+        else
+            gLog.error("Program Will Now Close");
+    }
+    SDL_ShowWindow(sdlWindow(*this));
+    SDL_RaiseWindow(sdlWindow(*this));
+}
+
+void GLWindow::present() {
+    SDL_Event event;
+    if (SDL_PollEvent(&event))
+        handleEvent(*this, event);
+    SDL_GL_SwapWindow(sdlWindow(*this));
+}
+
+int32_t GLWindow::keyPressed(int virtualKey) {
+    SDL_Scancode code = scancodeForVirtualKey(virtualKey);
+    if (code == SDL_SCANCODE_UNKNOWN)
+        return 0;
+    // Take every queued event so a press and release between two queries is seen.
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYDOWN) > 0)
+        handleEvent(*this, event);
+    bool down = SDL_GetKeyboardState(nullptr)[code] != 0;
+    bool was = pressedSince[code];
+    pressedSince[code] = false;
+    return down ? static_cast<int32_t>(static_cast<int16_t>(0x8000)) : (was ? 1 : 0);
+}
+
+void GLWindow::destroy() {
+    if (fullScreen) {
+        if (window)
+            SDL_SetWindowFullscreen(sdlWindow(*this), 0);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+    if (renderContext) {
+        if (SDL_GL_MakeCurrent(sdlWindow(*this), nullptr) != 0)
+            gLog.error("Release Of DC And RC Failed");
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(renderContext));
+        renderContext = nullptr;
+    }
+    deviceContext = nullptr;
+    if (window) {
+        SDL_DestroyWindow(sdlWindow(*this));
+        window = nullptr;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    std::fputs("[USER]->Exit program\n", stdout);
+    std::fflush(stdout);
+}

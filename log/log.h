@@ -1,0 +1,60 @@
+// The one diagnostics channel of the program: progress text through message(),
+// fatal conditions through error(), which ends the process with exit status 1.
+#pragma once
+
+#include <cstdio>
+
+class Log {
+public:
+    enum : int { CONSOLE = 1, FILE_OUTPUT = 2 };
+
+    // Opens the outputs selected by flags and writes the banner.
+    explicit Log(int flags);
+    Log(const Log&) = delete;
+    Log& operator=(const Log&) = delete;
+
+    // printf-style progress text, written unchanged (no line end added).
+    void message(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    // printf-style fatal text: written to the enabled outputs and to standard error,
+    // then the process ends with exit status 1.
+    [[noreturn]] void error(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    // Called by error() instead of ending the process, when set. Meant for tests and
+    // fuzzers that need to observe a fatal path; the handler must not return
+    // (it throws or jumps). When it returns anyway the process still ends.
+    using FatalHandler = void (*)(const char* text);
+    static void setFatalHandler(FatalHandler handler);
+
+    int flags;
+    void* consoleWindow = nullptr;
+    void* consoleText = nullptr;
+    std::FILE* file = nullptr;
+
+private:
+    void writeText(const char* text);
+};
+
+// Formatted text is cut to this many characters (one byte is kept for the terminator).
+constexpr int LOG_BUFFER_SIZE = 1024;
+
+// The process-wide log, built during static initialisation with file output only.
+extern Log gLog;
+
+// Platform side of the console output (log_console_*.cpp).
+namespace logconsole {
+// Creates the console; returns false when its text output can't be found.
+bool open(Log& log);
+// Appends one message to the console as a line of its own.
+void append(Log& log, const char* text);
+// Shows an error text in a blocking message box captioned "ERROR: ".
+void showError(const char* text);
+} // namespace logconsole

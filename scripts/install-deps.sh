@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the demo and the tests need. Idempotent:
+# when every package is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang clang-format
+    libsdl2-dev libmpg123-dev libjpeg-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libegl-dev libpng-dev
+    libgl1-mesa-dri libegl-mesa0 libglx-mesa0 librsvg2-common
+    xvfb xauth xdotool xfonts-base x11-utils
+    ffmpeg lame mpg123
+    g++-mingw-w64-x86-64-posix
+)
+if [ "${1:-}" = "--with-wine" ]; then
+    packages+=(wine wine64 pulseaudio fonts-wine imagemagick zip)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+        --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs every check: the build and all tests, the sanitizer build of the tests,
+# and the cross-compile of the portable core for Windows. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+scripts/install-deps.sh
+
+echo "== build and test (build/)"
+scripts/build.sh
+(cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARN_SANITIZE=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > build-asan.configure.log 2>&1 ||
+    { cat build-asan.configure.log; exit 1; }
+cmake --build build-asan -j"$jobs"
+(cd build-asan && ctest --output-on-failure -j"$jobs" -LE integration)
+
+echo "== portable core for Windows with mingw-w64 (build-mingw/)"
+cmake -S . -B build-mingw -DQUARN_CORE_ONLY=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-posix.cmake" > build-mingw.configure.log 2>&1 ||
+    { cat build-mingw.configure.log; exit 1; }
+cmake --build build-mingw -j"$jobs"
+
+echo "== all checks passed"

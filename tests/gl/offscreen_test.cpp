@@ -1,0 +1,32 @@
+#include "render/gl.h"
+#include "support/gl_fixture.h"
+
+#include <cstring>
+
+TEST_F(GLTest, ClearsAndDrawsIntoTheOffscreenFramebuffer) {
+    EXPECT_NE(std::strstr(reinterpret_cast<const char*>(glGetString(GL_RENDERER)), "llvmpipe"), nullptr);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1, 0, 0);
+    glBegin(GL_TRIANGLES); // left half of the view
+    glVertex2f(-1, -1);
+    glVertex2f(0, -1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glFinish();
+    unsigned char rgb[3];
+    pixel(4, 4, rgb);
+    EXPECT_EQ(rgb[0], 255);
+    EXPECT_EQ(rgb[2], 0);
+    pixel(WIDTH - 4, HEIGHT - 4, rgb);
+    EXPECT_EQ(rgb[0], 0);
+    EXPECT_EQ(rgb[2], 255);
+    std::vector<unsigned char> rows = gl.readRgbTopDown();
+    ASSERT_EQ(rows.size(), size_t(WIDTH * HEIGHT * 3));
+    // Top-down: the bottom-left pixel is in the last row.
+    EXPECT_EQ(rows[(HEIGHT - 1) * WIDTH * 3 + 4 * 3], 255);
+}
