@@ -1,0 +1,28 @@
+// Plays the soundtrack as one looping stream.
+#pragma once
+
+#include <cstdint>
+
+class MusicPlayer {
+  public:
+    bool mono = false;
+    bool ready = false;
+    uint32_t stream = 0;
+
+    // Initialises audio output. With soundOff an audio device that can't be opened is
+    // not an error (nothing will be played); otherwise it ends the process.
+    explicit MusicPlayer(bool soundOff = false);
+    MusicPlayer(const MusicPlayer&) = delete;
+    MusicPlayer& operator=(const MusicPlayer&) = delete;
+    ~MusicPlayer();
+
+    // Opens the MP3 file as a stream; false (silently) when it can't.
+    bool loadStream(const char* fileName);
+    // Starts the loaded stream looping; false when no stream is loaded.
+    bool play();
+    // Forgets the stream and releases audio output. Safe to call more than once.
+    void stop();
+
+  private:
+    void* impl = nullptr;
+};
