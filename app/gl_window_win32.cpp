@@ -1,0 +1,299 @@
+// The render window on Windows: a Win32 window of the class "OpenGL" with a WGL
+// rendering context, full screen through a display mode change.
+#include "app/gl_window.h"
+
+#include "log/log.h"
+
+#include <windows.h>
+
+#include <GL/gl.h>
+#include <cstdio>
+#include <cstring>
+
+GLWindow gWindow;
+
+namespace {
+
+const char* const CLASS_NAME = "OpenGL";
+const char* const WINDOW_TITLE = "Vornik glEngine system 0.5 big beta";
+
+// The GLWindow whose window the window procedure serves (the process-wide one).
+GLWindow* activeWindow = &gWindow;
+// True while destroy() runs, so the window procedure knows a WM_DESTROY is expected.
+bool destroying = false;
+// True when the system destroyed the window outside destroy(): its device context
+// went with it, and destroy() has nothing left to release for it.
+bool windowGone = false;
+
+HWND hwndOf(const GLWindow& w) {
+    return static_cast<HWND>(w.window);
+}
+HDC hdcOf(const GLWindow& w) {
+    return static_cast<HDC>(w.deviceContext);
+}
+HGLRC hglrcOf(const GLWindow& w) {
+    return static_cast<HGLRC>(w.renderContext);
+}
+
+// Built on the first creation and kept for the life of the process.
+PIXELFORMATDESCRIPTOR pixelFormat;
+bool pixelFormatBuilt = false;
+
+void buildPixelFormat(int bitsPerPixel) {
+    std::memset(&pixelFormat, 0, sizeof pixelFormat);
+    pixelFormat.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    pixelFormat.nVersion = 1;
+    pixelFormat.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pixelFormat.iPixelType = PFD_TYPE_RGBA;
+    pixelFormat.cColorBits = static_cast<BYTE>(bitsPerPixel);
+    // Colour, alpha and accumulation bits and shifts stay 0: no preference.
+    pixelFormat.cDepthBits = 16;
+    pixelFormat.cStencilBits = 0;
+    pixelFormat.cAuxBuffers = 0;
+    pixelFormat.iLayerType = PFD_MAIN_PLANE;
+    pixelFormatBuilt = true;
+}
+
+// Closing the window (close box, Alt+F4, the taskbar) asks the demo to end: the
+// main loop sees quitRequested and shuts down in order, releasing the GL context
+// before the window. So WM_CLOSE does not destroy the window here, and does not
+// reach DefWindowProcA, which would. A key press is not a quit request: Escape is
+// read through keyPressed, other keys are ignored.
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        activeWindow->quitRequested = true;
+        if (!destroying)
+            windowGone = true;
+        PostQuitMessage(0);
+        break;
+    case WM_CLOSE:
+        activeWindow->quitRequested = true;
+        return 0;
+    case WM_QUIT:
+        activeWindow->quitRequested = true;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+void GLWindow::setDefaults() {
+    width = 640;
+    height = 480;
+    fullScreen = false;
+    bitsPerPixel = 32;
+    cancelled = false;
+}
+
+bool GLWindow::setup() {
+    runLaunchDialog(*this);
+    if (cancelled)
+        std::exit(1);
+    return create();
+}
+
+bool GLWindow::create() {
+    activeWindow = this;
+    windowGone = false;
+
+    // 1. The client rectangle.
+    RECT windowRect;
+    windowRect.left = 0;
+    windowRect.top = 0;
+    windowRect.right = width;
+    windowRect.bottom = height;
+
+    // 2.
+    instance = GetModuleHandleA(nullptr);
+
+    // 3. The window class.
+    WNDCLASSA windowClass;
+    std::memset(&windowClass, 0, sizeof windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = static_cast<HINSTANCE>(instance);
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = CLASS_NAME;
+    if (!RegisterClassA(&windowClass))
+        gLog.error("Failed To Register The Window Class");
+
+    // 4. Styles.
+    DWORD exStyle;
+    DWORD style;
+    if (fullScreen) {
+        ShowCursor(FALSE);
+        exStyle = WS_EX_APPWINDOW;
+        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    } else {
+        exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+        style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    }
+
+    // 5. Grow the rectangle by the frame, so the client area is width x height.
+    AdjustWindowRectEx(&windowRect, style, FALSE, exStyle);
+
+    // 6. Position: centred by the client size, or the screen's corner.
+    int x = 0;
+    int y = 0;
+    if (!fullScreen) {
+        x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+        y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+    }
+
+    // 7. The window, created hidden.
+    window = CreateWindowExA(exStyle, CLASS_NAME, WINDOW_TITLE, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x,
+                             y, windowRect.right - windowRect.left, windowRect.bottom - windowRect.top,
+                             nullptr, nullptr, static_cast<HINSTANCE>(instance), nullptr);
+    if (!window) {
+        destroy();
+        gLog.error("Window Creation GError.Error");
+    }
+
+    // 8.
+    if (!pixelFormatBuilt)
+        buildPixelFormat(bitsPerPixel);
+
+    // 9.
+    deviceContext = GetDC(hwndOf(*this));
+    if (!deviceContext) {
+        destroy();
+        gLog.error("Can't Create A GL Device Context");
+    }
+
+    // 10.
+    int format = ChoosePixelFormat(hdcOf(*this), &pixelFormat);
+    if (format == 0) {
+        destroy();
+        gLog.error("Can't Find A Suitable PixelFormat");
+    }
+
+    // 11.
+    if (!SetPixelFormat(hdcOf(*this), format, &pixelFormat)) {
+        destroy();
+        gLog.error("Can't Set The PixelFormat");
+    }
+
+    // 12.
+    renderContext = wglCreateContext(hdcOf(*this));
+    if (!renderContext) {
+        destroy();
+        gLog.error("Can't Create A GL Rendering Context");
+    }
+
+    // 13.
+    if (!wglMakeCurrent(hdcOf(*this), hglrcOf(*this))) {
+        destroy();
+        gLog.error("Can't Activate The GL Rendering Context");
+    }
+
+    // 14. A full-screen window stays hidden until enterFullScreen.
+    if (!fullScreen) {
+        ShowWindow(hwndOf(*this), SW_SHOW);
+        SetForegroundWindow(hwndOf(*this));
+        SetFocus(hwndOf(*this));
+    }
+
+    // 15.
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+void GLWindow::enterFullScreen() {
+    // 1.
+    DEVMODEA screenSettings;
+    std::memset(&screenSettings, 0, sizeof screenSettings);
+    screenSettings.dmSize = sizeof screenSettings;
+    screenSettings.dmPelsWidth = static_cast<DWORD>(width);
+    screenSettings.dmPelsHeight = static_cast<DWORD>(height);
+    screenSettings.dmBitsPerPel = static_cast<DWORD>(bitsPerPixel);
+    screenSettings.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+
+    // 2. If the mode can't be set, the viewer may go on in the window as created.
+    if (ChangeDisplaySettingsA(&screenSettings, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
+        if (MessageBoxA(
+                nullptr,
+                "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
+                "Instead?",
+                "VORNIK", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            fullScreen = false;
+        else
+            gLog.error("Program Will Now Close");
+    }
+
+    // 3.
+    ShowWindow(hwndOf(*this), SW_SHOW);
+    SetForegroundWindow(hwndOf(*this));
+    SetFocus(hwndOf(*this));
+}
+
+void GLWindow::present() {
+    MSG message;
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitRequested = true;
+            SwapBuffers(hdcOf(*this));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    SwapBuffers(hdcOf(*this));
+}
+
+int32_t GLWindow::keyPressed(int virtualKey) {
+    return static_cast<int32_t>(GetAsyncKeyState(virtualKey));
+}
+
+void GLWindow::destroy() {
+    destroying = true;
+
+    // 1. Back to the desktop's display mode.
+    if (fullScreen) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        ShowCursor(TRUE);
+    }
+
+    // 2.
+    if (renderContext) {
+        if (!wglMakeCurrent(nullptr, nullptr))
+            gLog.error("Release Of DC And RC Failed");
+        if (!wglDeleteContext(hglrcOf(*this)))
+            gLog.error("Release Rendering Context Failed");
+        renderContext = nullptr;
+    }
+
+    // 3. and 4. (a window the system already destroyed took its device context along)
+    if (windowGone) {
+        deviceContext = nullptr;
+        window = nullptr;
+    }
+    if (deviceContext) {
+        if (!ReleaseDC(hwndOf(*this), hdcOf(*this)))
+            gLog.error("Release Device Context Failed");
+        deviceContext = nullptr;
+    }
+    if (window) {
+        if (!DestroyWindow(hwndOf(*this)))
+            gLog.error("Could Not Release hWnd");
+        window = nullptr;
+    }
+
+    // 5.
+    if (!UnregisterClassA(CLASS_NAME, static_cast<HINSTANCE>(instance)))
+        gLog.error("Could Not Unregister Class");
+    instance = nullptr;
+
+    // 6.
+    std::fputs("[USER]->Exit program\n", stdout);
+    std::fflush(stdout);
+    destroying = false;
+}

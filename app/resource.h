@@ -1,0 +1,18 @@
+/* Identifiers of the program's dialog templates and their controls (resources.rc). */
+#pragma once
+
+/* Launch dialog. */
+#define IDD_LAUNCH 101
+#define IDC_RUN 1005
+#define IDC_CANCEL 1006
+#define IDC_RES_400X300 1007
+#define IDC_RES_640X480 1008
+#define IDC_RES_800X600 1009
+#define IDC_RES_1024X768 1010
+#define IDC_RES_1280X1024 1013
+#define IDC_FULLSCREEN 1014
+#define IDC_NOSOUND 1031
+
+/* Log console. */
+#define IDD_CONSOLE 111
+#define IDC_CONSOLE_TEXT 1029

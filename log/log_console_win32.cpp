@@ -1,0 +1,53 @@
+// Console output on Windows: a modeless dialog (template 111) whose text box receives
+// each message as a line of its own, and a message box for an error text.
+#include "log/log.h"
+
+#include "app/resource.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Cancel, the system menu's Close and the close box all arrive as IDCANCEL: the
+// dialog goes, and the whole program ends. Every message is left to the default
+// dialog handling as well.
+INT_PTR CALLBACK consoleProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        DestroyWindow(dialog);
+        std::exit(0);
+    }
+    return 0;
+}
+
+} // namespace
+
+namespace logconsole {
+
+bool open(Log& log) {
+    HWND console = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONSOLE), nullptr,
+                                      consoleProcedure, 0);
+    log.consoleWindow = console;
+    ShowWindow(console, SW_SHOW);
+    HWND text = GetDlgItem(console, IDC_CONSOLE_TEXT);
+    log.consoleText = text;
+    if (!text)
+        return false;
+    // The default limit (30000 characters) would silently drop the rest of a long log.
+    SendMessageA(text, EM_SETLIMITTEXT, 0, 0);
+    return true;
+}
+
+void append(Log& log, const char* text) {
+    HWND edit = static_cast<HWND>(log.consoleText);
+    SendMessageA(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("\r"));
+    SendMessageA(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("\n"));
+}
+
+void showError(const char* text) {
+    MessageBoxA(nullptr, text, "ERROR: ", MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+} // namespace logconsole
