@@ -13,7 +13,7 @@ packages=(
     g++-mingw-w64-x86-64-posix
 )
 if [ "${1:-}" = "--with-wine" ]; then
-    packages+=(wine wine64 pulseaudio fonts-wine imagemagick zip)
+    packages+=(wine wine64 pulseaudio pulseaudio-utils fonts-wine imagemagick zip)
 fi
 
 missing=()

@@ -1,0 +1,357 @@
+#!/usr/bin/env bash
+# The Windows job: cross-builds quarn.exe and the Windows tests, then runs them under
+# Wine on a private X server (Xvfb) with a private PulseAudio server whose null sink
+# plays in real time, in a private Wine prefix made once per run. quarn.exe runs the
+# way a viewer runs it: in a copy of dist/quarn-win64/, through its launch dialog,
+# driven by keys. Exits non-zero on any failure.
+#
+# Checks that need scenes (a picture that isn't blank, a missing scene file) or music
+# (sound reaching the sound server, No Sound without a device) run when the program
+# shows it loads scenes or plays music; until then they say that they were skipped.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$(date +%s)
+
+scripts/install-deps.sh --with-wine
+
+echo "== Windows: cross build (build-windows/, dist/quarn-win64/)"
+scripts/build-windows.sh --tests
+[ -x build/app/quarn ] || scripts/build.sh > build.log 2>&1 || { tail -40 build.log; exit 1; }
+
+work=$(mktemp -d /tmp/quarn-wine.XXXXXX)
+pids=()
+cleanup() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    [ -n "${QUARN_KEEP_WINE_WORK:-}" ] && echo "(kept $work)" || rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+skipped=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+skip() { echo "SKIP: $*"; skipped=$((skipped + 1)); }
+
+# ---- private X server, sound server and Wine prefix ---------------------------------
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/xdg"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+pulse_socket="$work/pulse.sock"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
+    --load="module-native-protocol-unix socket=$pulse_socket auth-anonymous=1" \
+    --load="module-null-sink sink_name=quarn" > "$work/pulse.log" 2>&1 &
+pids+=($!)
+export PULSE_SERVER="unix:$pulse_socket"
+for _ in $(seq 50); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink quarn
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+prefix_start=$(date +%s)
+wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+# A crash ends the process instead of waiting in Wine's crash dialog; all windows live
+# in a virtual desktop, whose display mode can be changed.
+cat > "$work/settings.reg" << 'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+EOF
+wine regedit /S "$work/settings.reg" > /dev/null 2>&1
+wineserver -w
+echo "Wine prefix ready in $(($(date +%s) - prefix_start)) s"
+
+# ---- driving quarn.exe ---------------------------------------------------------------
+
+DIALOG="THE QUARN PROJECT"
+RENDER="Vornik glEngine system 0.5 big beta"
+
+# window_id CAPTION SECONDS: the X window of a Wine window with that caption.
+window_id() {
+    local deadline=$(($(date +%s%N) / 1000000 + $2 * 1000)) id
+    while [ $(($(date +%s%N) / 1000000)) -lt "$deadline" ]; do
+        id=$(xdotool search --name "^$1\$" 2> /dev/null | head -1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# keys WINDOW KEY...: gives the window the keyboard focus and types the keys.
+keys() {
+    local window=$1
+    shift
+    sleep 0.5
+    xdotool windowfocus --sync "$window" 2> /dev/null || true
+    xdotool key --delay 150 "$@"
+}
+
+# start RUN [ENV=VALUE...]: starts quarn.exe in its own copy of dist/quarn-win64/.
+start() {
+    local run="$work/$1"
+    shift
+    rm -rf "$run"
+    cp -R "$root/dist/quarn-win64" "$run"
+    (
+        set +e # the exit code is what is looked at
+        cd "$run" || exit
+        env "$@" wine quarn.exe > stdout.txt 2> stderr.txt
+        echo $? > exitcode
+    ) &
+    current="$run"
+}
+
+# finish SECONDS: waits for the program to end and stops this prefix's Wine processes
+# (Wine would remember a key that was down at exit as still down in the next run).
+finish() {
+    local deadline=$(($(date +%s) + $1))
+    while [ ! -f "$current/exitcode" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
+    [ -f "$current/exitcode" ] || { echo "(no exit after $1 s)"; echo 124 > "$current/exitcode"; }
+    wineserver -k 2> /dev/null || true
+    wineserver -w 2> /dev/null || true
+    exitcode=$(cat "$current/exitcode")
+}
+
+# geometry WINDOW: "X Y WIDTH HEIGHT" of the window's frame on the screen.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {print x, y, w, h}'
+}
+
+# frame_colours WINDOW WIDTH HEIGHT: distinct colours in the client area of the window.
+frame_colours() {
+    local x y w h
+    read -r x y w h <<< "$(geometry "$1")"
+    # The frame's borders are equally wide left, right and below; the caption is on top.
+    local border=$(((w - $2) / 2))
+    import -window root -crop "$2x$3+$((x + border))+$((y + h - $3 - border))" +repage "$current/frame.png"
+    convert "$current/frame.png" -format %k info:
+}
+
+log_of() { tr -d '\r' < "$1/QuarnWin32.log"; }
+
+echo "== Windows: unit tests of the platform layer under Wine"
+audio="$work/audio"
+mkdir -p "$audio"
+ffmpeg -v error -f lavfi -i "aevalsrc=0.5*sin(2*PI*441*t)|0.5*sin(2*PI*441*t):s=44100:d=1" "$audio/stereo.wav"
+ffmpeg -v error -f lavfi -i "aevalsrc=0.5*sin(2*PI*441*t):s=22050:d=1" "$audio/mono.wav"
+lame --quiet -b 128 "$audio/stereo.wav" "$audio/sine441_stereo.mp3"
+lame --quiet -m m -b 64 "$audio/mono.wav" "$audio/sine441_mono22050.mp3"
+unit="$work/unit"
+mkdir -p "$unit"
+tests_exe="$root/build-windows/tests/windows/quarn_win32_tests.exe"
+if (cd "$unit" && QUARN_TEST_AUDIO_DIR="$(winepath -w "$audio")" wine "$tests_exe" > output.txt 2>&1); then
+    pass "Windows unit tests ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$unit/output.txt"))"
+else
+    cat "$unit/output.txt"
+    fail "Windows unit tests"
+fi
+wineserver -k 2> /dev/null || true
+wineserver -w 2> /dev/null || true
+# Without a sound server no waveOut device opens.
+if (cd "$unit" && PULSE_SERVER="unix:$work/none.sock" QUARN_TEST_NO_AUDIO_DEVICE=1 \
+    wine "$tests_exe" --gtest_filter='MusicPlayerWithoutDevice*' > nodevice.txt 2>&1); then
+    pass "Windows unit tests without an audio device"
+else
+    grep -v '^ALSA' "$unit/nodevice.txt"
+    fail "Windows unit tests without an audio device"
+fi
+wineserver -k 2> /dev/null || true
+wineserver -w 2> /dev/null || true
+
+echo "== Windows: quarn.exe under Wine"
+
+# A viewer's run: Enter (Run!) in the dialog, a few seconds of the demo, Escape.
+pactl list short sinks > /dev/null
+parec --device=quarn.monitor --format=s16le --channels=2 --rate=44100 --raw > "$work/sound.raw" 2> /dev/null &
+recorder=$!
+pids+=($recorder)
+start run
+if dialog=$(window_id "$DIALOG" 15); then
+    keys "$dialog" Return
+    if render=$(window_id "$RENDER" 15); then
+        sleep 3
+        colours=$(frame_colours "$render" 640 480)
+        keys "$render" Escape
+    else
+        fail "the render window did not open"
+    fi
+else
+    fail "the launch dialog did not open"
+fi
+finish 15
+kill "$recorder" 2> /dev/null || true
+if [ "$exitcode" = 0 ] && grep -q '^\[USER\]->Exit program' "$current/stdout.txt"; then
+    pass "Run! then Escape: exit code 0 and \"[USER]->Exit program\""
+else
+    fail "Run! then Escape: exit code $exitcode, standard output: $(cat "$current/stdout.txt")"
+fi
+viewer_run="$current"
+loads_scenes=no
+grep -q "Done reading scene1.3ds" "$current/QuarnWin32.log" 2> /dev/null && loads_scenes=yes
+plays_music=no
+grep -q '^\[SOUND\] Playing \.\.\.demo\.mp3' "$current/stdout.txt" && plays_music=yes
+
+if [ "$loads_scenes" = yes ]; then
+    if [ "${colours:-0}" -gt 16 ]; then
+        pass "the demo's frame is not blank ($colours colours)"
+    else
+        fail "the demo's frame is blank (${colours:-no} colours)"
+    fi
+else
+    # The driver draws no scenes yet: each pass clears the window to black.
+    if [ "${colours:-0}" = 1 ] && convert "$current/frame.png" -format '%[pixel:p{1,1}]' info: | grep -qE 'black|gray\(0\)|rgb\(0,0,0\)|srgb\(0,0,0\)'; then
+        skip "picture check (no scenes loaded); the cleared frame is black as drawn"
+    else
+        fail "the cleared frame is not plain black (${colours:-no} colours)"
+    fi
+fi
+
+if [ "$plays_music" = yes ]; then
+    peak=$(od -An -v -t d2 -w2 "$work/sound.raw" | awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}')
+    if [ "$peak" -gt 1000 ]; then
+        pass "the music reached the sound server (peak $peak)"
+    else
+        fail "the music did not reach the sound server (peak $peak)"
+    fi
+else
+    skip "music check (the program played no \"demo.mp3\")"
+fi
+
+# The same log file as the Linux program writes for the same data (line ends aside).
+linux_run="$work/linux"
+rm -rf "$linux_run"
+mkdir -p "$linux_run"
+[ -d data ] && cp -R data/. "$linux_run/"
+(
+    set +e
+    cd "$linux_run" || exit
+    SDL_AUDIODRIVER=dummy "$root/build/app/quarn" > stdout.txt 2> stderr.txt
+    echo $? > exitcode
+) &
+if dialog=$(window_id "$DIALOG" 5); then keys "$dialog" Return; fi
+if linux_window=$(window_id "$RENDER" 15); then
+    sleep 2
+    keys "$linux_window" Escape
+fi
+for _ in $(seq 150); do [ -f "$linux_run/exitcode" ] && break; sleep 0.1; done
+if [ "$(cat "$linux_run/exitcode" 2> /dev/null)" = 0 ] && [ -s "$linux_run/QuarnWin32.log" ] &&
+    diff <(log_of "$viewer_run") "$linux_run/QuarnWin32.log" > "$work/log.diff"; then
+    pass "the log file has the Linux program's lines ($(wc -c < "$linux_run/QuarnWin32.log") bytes, line ends aside)"
+else
+    head -20 "$work/log.diff"
+    fail "the log file differs from the Linux program's (Linux exit code $(cat "$linux_run/exitcode" 2> /dev/null))"
+fi
+line_ends=$(tr -cd '\n' < "$viewer_run/QuarnWin32.log" | wc -c)
+crlf_ends=$(grep -c $'\r$' "$viewer_run/QuarnWin32.log" || true)
+if [ "$line_ends" = "$crlf_ends" ]; then
+    pass "the log file is written in text mode ($line_ends line ends, all CR LF)"
+else
+    fail "the log file has bare LF line ends ($crlf_ends of $line_ends are CR LF)"
+fi
+
+# Escape in the dialog, and Cancel by its button (Tab moves from Run! to Cancel).
+for way in "Escape" "Tab Return"; do
+    start cancel
+    if dialog=$(window_id "$DIALOG" 15); then
+        # shellcheck disable=SC2086
+        keys "$dialog" $way
+    fi
+    finish 10
+    banner=$(log_of "$current")
+    if [ "$exitcode" = 1 ] && ! grep -q 'Exit program' "$current/stdout.txt" && [ -n "$banner" ] &&
+        [[ "$banner" != *$'\n'* ]] && [[ "$(log_of "$viewer_run")" == "$banner"* ]]; then
+        pass "Cancel by \"$way\": exit code 1, no window, only the log's banner"
+    else
+        fail "Cancel by \"$way\": exit code $exitcode"
+    fi
+done
+
+# Full screen: Tab Tab reaches the resolution group (its checked button is its tab
+# stop), Down picks the next resolution, Tab goes on to FullScreen, Space checks it.
+for mode in "640 480 Tab Tab Tab" "800 600 Tab Tab Down Tab"; do
+    read -r width height moves <<< "$mode"
+    start "fullscreen$width"
+    window_geometry=""
+    desktop_geometry=""
+    if dialog=$(window_id "$DIALOG" 15); then
+        # shellcheck disable=SC2086
+        keys "$dialog" $moves space Return
+        if render=$(window_id "$RENDER" 15); then
+            sleep 2
+            window_geometry=$(geometry "$render")
+            desktop_geometry=$(geometry "$(xdotool search --name '^Default - Wine desktop$' | head -1)")
+            keys "$render" Escape
+        fi
+    fi
+    finish 15
+    if [ "$exitcode" = 0 ] && [ "$window_geometry" = "0 0 $width $height" ] &&
+        [ "$desktop_geometry" = "0 0 $width $height" ]; then
+        pass "full screen at ${width}x$height: display mode changed, borderless window at (0, 0), exit code 0"
+    else
+        fail "full screen at ${width}x$height: exit code $exitcode, window ($window_geometry), display ($desktop_geometry)"
+    fi
+done
+
+# A missing scene file ends the program at start-up, even one that is never shown.
+if [ "$loads_scenes" = yes ]; then
+    start missing
+    rm -f "$current/scene4.3ds"
+    if dialog=$(window_id "$DIALOG" 15); then keys "$dialog" Return; fi
+    finish 20
+    if [ "$exitcode" = 1 ] && [ "$(log_of "$current" | tail -c 18)" = "Ops! Could't found" ]; then
+        pass "missing scene4.3ds: exit code 1 and \"Ops! Could't found\""
+    else
+        fail "missing scene4.3ds: exit code $exitcode, log ends with: $(log_of "$current" | tail -c 80)"
+    fi
+else
+    skip "missing scene file (the program loads no scenes yet)"
+fi
+
+# With no sound device: fatal with sound on, fine with No Sound (Tab x4 reaches it).
+if grep -q '^\[SOUND\] Init BASS' "$viewer_run/stdout.txt"; then
+    start nodevice "PULSE_SERVER=unix:$work/none.sock"
+    if dialog=$(window_id "$DIALOG" 15); then keys "$dialog" Return; fi
+    finish 20
+    if [ "$exitcode" = 1 ] && log_of "$current" | grep -q "Could not init bass"; then
+        pass "no sound device, sound on: exit code 1 and \"Could not init bass\""
+    else
+        fail "no sound device, sound on: exit code $exitcode"
+    fi
+    start nosound "PULSE_SERVER=unix:$work/none.sock"
+    if dialog=$(window_id "$DIALOG" 15); then
+        keys "$dialog" Tab Tab Tab Tab space Return
+        if render=$(window_id "$RENDER" 15); then
+            sleep 1
+            keys "$render" Escape
+        fi
+    fi
+    finish 20
+    if [ "$exitcode" = 0 ] && ! grep -q '^\[SOUND\]' "$current/stdout.txt"; then
+        pass "no sound device, No Sound: the demo runs silently, exit code 0"
+    else
+        fail "no sound device, No Sound: exit code $exitcode"
+    fi
+else
+    skip "sound device checks (the program starts no music yet)"
+fi
+
+elapsed=$(($(date +%s) - started))
+echo "Windows job: $passed passed, $failed failed, $skipped skipped in $elapsed s"
+[ "$failed" = 0 ]
