@@ -25,4 +25,7 @@ cmake -S . -B build-mingw -DQUARN_CORE_ONLY=ON \
     { cat build-mingw.configure.log; exit 1; }
 cmake --build build-mingw -j"$jobs"
 
+echo "== the Windows program: cross build, and its tests under Wine (scripts/test-windows.sh)"
+scripts/test-windows.sh
+
 echo "== all checks passed"

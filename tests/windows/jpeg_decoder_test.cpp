@@ -1,10 +1,13 @@
 // JPEG decoding through WIC: images are written by WIC's own JPEG encoder, then read
-// back through the decoder the texture loader uses.
+// back through the decoder, and through the texture loader into a GL texture.
+#include "app/gl_window.h"
 #include "texture/jpeg_decoder.h"
+#include "texture/texture.h"
 #include "win32_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
 #include <wincodec.h>
 
 #include <cstdio>
@@ -146,4 +149,38 @@ TEST(JpegDecoderWic, TruncatedMissingAndForeignFilesFail) {
 
     Decoded intact = decode(whole);
     EXPECT_TRUE(intact.header && intact.image);
+}
+
+// The texture loader on Windows: a JPEG through WIC into a GL texture of the window's context.
+TEST(TextureLoaderWin32, JpegBecomesATextureWithTheBottomRowAtTZero) {
+    FatalThrows fatal;
+    pumpMessages(0);
+    GLWindow window;
+    window.setDefaults();
+    ASSERT_TRUE(window.create());
+    std::string dir = makeTempDir();
+    ASSERT_TRUE(
+        writeJpeg(dir + "\\red_over_blue.jpg", 16, 16, GUID_WICPixelFormat24bppBGR, 3, redOverBlue()));
+    ASSERT_TRUE(writeJpeg(dir + "\\grey.jpg", 8, 8, GUID_WICPixelFormat8bppGray, 1,
+                          std::vector<unsigned char>(64, 128)));
+
+    GLuint name = loadTexture((dir + "\\red_over_blue.jpg").c_str());
+    ASSERT_NE(name, 0u);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), name);
+    std::vector<unsigned char> texels(16 * 16 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    EXPECT_GT(texels[2], 200);           // t = 0: the image's bottom row, blue
+    EXPECT_GT(texels[15 * 16 * 3], 200); // the top row, red
+
+    std::string grey;
+    try {
+        loadTexture((dir + "\\grey.jpg").c_str());
+    } catch (const FatalText& e) {
+        grey = e.what();
+    }
+    EXPECT_EQ(grey, "Gray scale images not supported\n");
+    window.destroy();
 }
