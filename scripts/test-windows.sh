@@ -23,7 +23,8 @@ work=$(mktemp -d /tmp/quarn-wine.XXXXXX)
 pids=()
 cleanup() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    [ -n "${full_prefix:-}" ] && WINEPREFIX="$full_prefix" wineserver -k 2>/dev/null || true
+    for pid in "${pids[@]}" $(cat "$work/pids" 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     [ -n "${QUARN_KEEP_WINE_WORK:-}" ] && echo "(kept $work)" || rm -rf "$work"
 }
@@ -38,10 +39,16 @@ skip() { echo "SKIP: $*"; skipped=$((skipped + 1)); }
 
 # ---- private X server, sound server and Wine prefix ---------------------------------
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+# new_display NAME: starts an X server of its own and prints its display name.
+new_display() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/$1.display" > /dev/null 2> "$work/$1.xvfb.log" &
+    echo $! >> "$work/pids"
+    for _ in $(seq 50); do [ -s "$work/$1.display" ] && break; sleep 0.1; done
+    echo ":$(cat "$work/$1.display")"
+}
+touch "$work/pids"
+export DISPLAY
+DISPLAY=$(new_display main)
 
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/xdg"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
@@ -49,7 +56,8 @@ chmod 700 "$XDG_RUNTIME_DIR"
 pulse_socket="$work/pulse.sock"
 pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
     --load="module-native-protocol-unix socket=$pulse_socket auth-anonymous=1" \
-    --load="module-null-sink sink_name=quarn" > "$work/pulse.log" 2>&1 &
+    --load="module-null-sink sink_name=quarn" --load="module-null-sink sink_name=quarnfull" \
+    > "$work/pulse.log" 2>&1 &
 pids+=($!)
 export PULSE_SERVER="unix:$pulse_socket"
 for _ in $(seq 50); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
@@ -75,7 +83,11 @@ REGEDIT4
 EOF
 wine regedit /S "$work/settings.reg" > /dev/null 2>&1
 wineserver -w
-echo "Wine prefix ready in $(($(date +%s) - prefix_start)) s"
+# A second prefix for the run to the end of the demo, which goes on beside the others
+# (each prefix has a Wine server of its own, so stopping one leaves the other alone).
+full_prefix="$work/prefix-full"
+cp -a "$WINEPREFIX" "$full_prefix"
+echo "Wine prefixes ready in $(($(date +%s) - prefix_start)) s"
 
 # ---- driving quarn.exe ---------------------------------------------------------------
 
@@ -234,6 +246,34 @@ else
     skip "music check (the program played no \"demo.mp3\")"
 fi
 
+# The demo from the dialog to its end, with music, in the second prefix on a display
+# and a sound sink of its own; it goes on while the other checks run.
+full_pid=""
+if [ "$loads_scenes" = yes ]; then
+    (
+        set +e
+        export WINEPREFIX="$full_prefix" PULSE_SINK=quarnfull
+        DISPLAY=$(new_display full)
+        start full
+        full_start=$(date +%s)
+        colours=0 peak=0
+        if dialog=$(window_id "$DIALOG" 20); then
+            keys "$dialog" Return
+            if render=$(window_id "$RENDER" 30); then
+                sleep 60
+                colours=$(frame_colours "$render" 640 480)
+                timeout 2 parec --device=quarnfull.monitor --format=s16le --channels=2 --rate=44100 \
+                    --raw > "$work/full-sound.raw" 2> /dev/null
+                peak=$(od -An -v -t d2 -w2 "$work/full-sound.raw" |
+                    awk '{v = $1 < 0 ? -$1 : $1; if (v > m) m = v} END {print m + 0}')
+            fi
+        fi
+        finish 420
+        echo "$exitcode $(($(date +%s) - full_start)) $colours $peak" > "$work/full.result"
+    ) &
+    full_pid=$!
+fi
+
 # The same log file as the Linux program writes for the same data (line ends aside).
 linux_run="$work/linux"
 rm -rf "$linux_run"
@@ -350,6 +390,36 @@ if grep -q '^\[SOUND\] Init BASS' "$viewer_run/stdout.txt"; then
     fi
 else
     skip "sound device checks (the program starts no music yet)"
+fi
+
+if [ -n "$full_pid" ]; then
+    # The Linux program's log of the whole script, for the same data.
+    bench="$work/linux-benchmark"
+    mkdir -p "$bench"
+    cp -R data/. "$bench/"
+    (cd "$bench" && timeout 400 "$root/build/app/quarn" --benchmark > stdout.txt 2>&1) || true
+    wait "$full_pid" || true
+    read -r code seconds colours peak < "$work/full.result" || code=none
+    if [ "$code" = 0 ] && grep -q '^\[USER\]->Exit program' "$work/full/stdout.txt"; then
+        pass "the demo played to its end by itself in $seconds s: exit code 0"
+    else
+        fail "the demo to its end: exit code $code after ${seconds:-?} s"
+    fi
+    if [ "${colours:-0}" -gt 16 ] && [ "${peak:-0}" -gt 1000 ]; then
+        pass "a minute in: the frame is not blank ($colours colours) and the music plays (peak $peak)"
+    else
+        fail "a minute in: ${colours:-no} colours in the frame, music peak ${peak:-none}"
+    fi
+    if [ ! -s "$bench/QuarnWin32.log" ]; then
+        skip "whole-script log comparison (the Linux program has no --benchmark mode)"
+    elif diff <(log_of "$work/full") "$bench/QuarnWin32.log" > "$work/full-log.diff"; then
+        pass "the whole run's log has the Linux program's lines ($(wc -c < "$bench/QuarnWin32.log") bytes)"
+    else
+        head -c 2000 "$work/full-log.diff"
+        fail "the whole run's log differs from the Linux program's"
+    fi
+else
+    skip "the demo to its end (the program loads no scenes yet)"
 fi
 
 elapsed=$(($(date +%s) - started))
