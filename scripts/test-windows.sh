@@ -158,6 +158,14 @@ frame_colours() {
 
 log_of() { tr -d '\r' < "$1/QuarnWin32.log"; }
 
+# Linked statically: the exe needs the system's DLLs only, none of the compiler's.
+imports=$(x86_64-w64-mingw32-objdump -p dist/quarn-win64/quarn.exe | awk '/DLL Name/ {print $3}' | tr '\n' ' ')
+if [[ "$imports" =~ (libstdc|libgcc|libwinpthread|mingw) ]]; then
+    fail "quarn.exe needs the compiler's DLLs: $imports"
+else
+    pass "quarn.exe needs only system DLLs: $imports"
+fi
+
 echo "== Windows: unit tests of the platform layer under Wine"
 audio="$work/audio"
 mkdir -p "$audio"
