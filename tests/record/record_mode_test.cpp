@@ -157,3 +157,28 @@ TEST_F(RecordMode, FailuresLeaveNoVideo) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RecordCommandLine, TakesAFileWithSizeAndPasses) {
+    const char* args[] = {"quarn", "--record", "out/demo.mp4", "--size", "320x200", "--passes", "5-9"};
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(parseCommandLine(7, args, line, error)) << error;
+    EXPECT_EQ(line.mode, CommandLine::RECORD);
+    EXPECT_EQ(line.videoFile, "out/demo.mp4");
+    EXPECT_EQ(line.width, 320);
+    EXPECT_EQ(line.height, 200);
+    EXPECT_EQ(line.firstPass, 5);
+    EXPECT_EQ(line.lastPass, 9);
+
+    const char* plain[] = {"quarn", "--record", "v.mp4"};
+    ASSERT_TRUE(parseCommandLine(3, plain, line, error)) << error;
+    EXPECT_EQ(line.width, 640);
+    EXPECT_EQ(line.height, 480);
+    const char* empty[] = {"quarn", "--record", ""};
+    EXPECT_FALSE(parseCommandLine(3, empty, line, error));
+    EXPECT_EQ(error, "--record needs a video file name");
+}
+
+} // namespace
