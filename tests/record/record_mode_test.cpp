@@ -92,7 +92,7 @@ TEST_F(RecordMode, RecordsEveryPresentedPassWithTheLoopedSoundtrack) {
         << run.out;
     EXPECT_EQ(run.out.find("[SOUND]"), std::string::npos) << "the record mode plays no music itself";
 
-    // Part 6 alone presents more than 1700 passes.
+    // The script's part 6 alone presents more than 1700 passes.
     long frames = std::atol(run.out.substr(run.out.find("Recorded ") + 9).c_str());
     EXPECT_GT(frames, 1700);
 
