@@ -9,7 +9,7 @@
 [[noreturn]] void allocationFailed();
 
 // count value-initialised entries.
-template <class T> std::unique_ptr<T[]> allocateArray(long count) {
+template <class T> std::unique_ptr<T[]> allocateArray(int64_t count) {
     T* items = new (std::nothrow) T[static_cast<size_t>(count)]();
     if (!items)
         allocationFailed();

@@ -22,7 +22,7 @@ void printChunkId(uint16_t id) {
 
 } // namespace
 
-void SceneLoader::readCamera(long chunkEnd, long objectEnd) {
+void SceneLoader::readCamera(int64_t chunkEnd, int64_t objectEnd) {
     std::unique_ptr<SceneCamera> camera = allocateRecord<SceneCamera>();
     currentCamera = camera.get();
     {
@@ -42,7 +42,7 @@ void SceneLoader::readCamera(long chunkEnd, long objectEnd) {
     scene->addCamera(camera.release());
 }
 
-void SceneLoader::readLight(long chunkEnd, long objectEnd) {
+void SceneLoader::readLight(int64_t chunkEnd, int64_t objectEnd) {
     std::unique_ptr<SceneLight> light = allocateRecord<SceneLight>();
     currentLight = light.get();
     {

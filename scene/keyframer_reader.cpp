@@ -34,10 +34,10 @@ constexpr uint16_t ROLL_TRACK = 0xB024;
 constexpr uint16_t NODE_ID = 0xB030;
 
 // Smallest size of one key of each track: frame, flags and the values.
-constexpr long POSITION_KEY_SIZE = 18;
-constexpr long ROTATION_KEY_SIZE = 22;
-constexpr long SCALE_KEY_SIZE = 18;
-constexpr long ROLL_KEY_SIZE = 10;
+constexpr int64_t POSITION_KEY_SIZE = 18;
+constexpr int64_t ROTATION_KEY_SIZE = 22;
+constexpr int64_t SCALE_KEY_SIZE = 18;
+constexpr int64_t ROLL_KEY_SIZE = 10;
 
 bool isTrack(uint16_t id) {
     return (id >= 0xB020 && id <= 0xB025) || id == 0xB027 || id == 0xB028;
@@ -53,7 +53,7 @@ void SceneLoader::skipSplineFields(uint16_t keyFlags) {
     }
 }
 
-int SceneLoader::readKeyframer(long end) {
+int SceneLoader::readKeyframer(int64_t end) {
     std::printf("[#] Reading KeyFramer data!\n");
     walk(end, [this](const ChunkHeader& h) {
         ReadBound bound(*this, h.end);
@@ -101,7 +101,7 @@ int SceneLoader::readKeyframer(long end) {
     return 0;
 }
 
-void SceneLoader::readNode(long end, uint16_t kind) {
+void SceneLoader::readNode(int64_t end, uint16_t kind) {
     const bool objectNode = kind == OBJECT_NODE;
     const bool cameraNode = kind == CAMERA_NODE;
     const bool targetNode = kind == TARGET_NODE;

@@ -22,11 +22,11 @@ constexpr uint16_t COLOR_LINEAR_24 = 0x0012;
 constexpr uint16_t COLOR_LINEAR_FLOAT = 0x0013;
 
 // The buffers of material names and map files: 79 characters and the zero byte.
-constexpr long NAME_SIZE = 80;
+constexpr int64_t NAME_SIZE = 80;
 
 } // namespace
 
-void SceneLoader::readMaterial(long end) {
+void SceneLoader::readMaterial(int64_t end) {
     gLog.message("--------------------------\n");
     gLog.message("# Found Material!\n");
     Material* material = scene->keepMaterial(allocateRecord<Material>());
@@ -58,7 +58,7 @@ void SceneLoader::readMaterial(long end) {
     materials.append(material);
 }
 
-void SceneLoader::readMaterialName(long chunkEnd) {
+void SceneLoader::readMaterialName(int64_t chunkEnd) {
     // The name's bytes end with its chunk: a name without its zero byte is not
     // continued with the bytes of the next chunk.
     ReadBound bound(*this, chunkEnd);
@@ -66,7 +66,7 @@ void SceneLoader::readMaterialName(long chunkEnd) {
     gLog.message("[#] Material Name: %s\n", currentMaterial->name);
 }
 
-void SceneLoader::readColor(Vector3& raw255, Vector3& unit, long blockEnd) {
+void SceneLoader::readColor(Vector3& raw255, Vector3& unit, int64_t blockEnd) {
     walk(blockEnd, [this, &raw255](const ChunkHeader& h) {
         ReadBound bound(*this, h.end);
         if (h.id == COLOR_FLOAT || h.id == COLOR_LINEAR_FLOAT) {
@@ -79,14 +79,14 @@ void SceneLoader::readColor(Vector3& raw255, Vector3& unit, long blockEnd) {
     scaleColor255(raw255, unit);
 }
 
-void SceneLoader::readTextureMap(long blockEnd) {
+void SceneLoader::readTextureMap(int64_t blockEnd) {
     walk(blockEnd, [this](const ChunkHeader& h) {
         if (h.id == MAP_FILE)
             readMapFile(h.end);
     });
 }
 
-void SceneLoader::readMapFile(long chunkEnd) {
+void SceneLoader::readMapFile(int64_t chunkEnd) {
     ReadBound bound(*this, chunkEnd);
     char* mapFile = currentMaterial->mapFile;
     readFixedText(mapFile, NAME_SIZE);

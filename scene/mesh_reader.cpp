@@ -22,17 +22,17 @@ constexpr uint16_t MESH_MATRIX = 0x4160;
 constexpr uint16_t MESH_COLOR = 0x4165;
 constexpr uint16_t TEXTURE_INFO = 0x4170;
 
-constexpr long VERTEX_SIZE = 12;
-constexpr long FACE_SIZE = 8;
-constexpr long TEX_COORD_SIZE = 8;
-constexpr long NAME_SIZE = 80;
+constexpr int64_t VERTEX_SIZE = 12;
+constexpr int64_t FACE_SIZE = 8;
+constexpr int64_t TEX_COORD_SIZE = 8;
+constexpr int64_t NAME_SIZE = 80;
 
 // The value a material gets when its block names no texture map.
 constexpr const char* NO_MAP = "No Name";
 
 } // namespace
 
-void SceneLoader::readMesh(long end, const char* name) {
+void SceneLoader::readMesh(int64_t end, const char* name) {
     std::unique_ptr<MeshObject> object = allocateRecord<MeshObject>();
     currentObject = object.get();
     std::strncpy(object->name, name, sizeof object->name - 1);
@@ -118,7 +118,7 @@ void SceneLoader::bindTexture() {
         object->texture = loadTexture(found->mapFile);
 }
 
-void SceneLoader::readVertexList(long end) {
+void SceneLoader::readVertexList(int64_t end) {
     MeshObject* object = currentObject;
     ReadBound bound(*this, end);
     uint32_t fileCount = readWord();
@@ -131,7 +131,7 @@ void SceneLoader::readVertexList(long end) {
         object->vertices[i] = readVector();
 }
 
-void SceneLoader::readFaceList(long end) {
+void SceneLoader::readFaceList(int64_t end) {
     MeshObject* object = currentObject;
     {
         ReadBound bound(*this, end);
@@ -156,7 +156,7 @@ void SceneLoader::readFaceList(long end) {
     gLog.message("[#] Done Face list\n");
 }
 
-void SceneLoader::readFaceMaterial(long end) {
+void SceneLoader::readFaceMaterial(int64_t end) {
     // Only the name is taken: the whole object is drawn with its last group's material.
     Material* material = scene->keepMaterial(allocateRecord<Material>());
     currentObject->material = material;
@@ -165,7 +165,7 @@ void SceneLoader::readFaceMaterial(long end) {
     gLog.message("[#] Material Name: %s\n", material->name);
 }
 
-void SceneLoader::readTexCoords(long end) {
+void SceneLoader::readTexCoords(int64_t end) {
     MeshObject* object = currentObject;
     ReadBound bound(*this, end);
     gLog.message("[-] Found Texture Coords \n");

@@ -19,7 +19,7 @@ constexpr uint16_t TRIANGLE_MESH = 0x4100;
 constexpr uint16_t LIGHT = 0x4600;
 constexpr uint16_t CAMERA = 0x4700;
 
-constexpr long HEADER_SIZE = 6;
+constexpr int64_t HEADER_SIZE = 6;
 
 } // namespace
 
@@ -37,15 +37,15 @@ SceneLoader::~SceneLoader() {
 
 // ---- reading primitives ----
 
-void SceneLoader::readBytes(void* out, long count) {
+void SceneLoader::readBytes(void* out, int64_t count) {
     std::memset(out, 0, static_cast<size_t>(count));
-    long available = std::min(readLimit_, fileSize_) - position_;
-    long wanted = std::max(0L, std::min(count, available));
+    int64_t available = std::min(readLimit_, fileSize_) - position_;
+    int64_t wanted = std::max<int64_t>(0, std::min(count, available));
     if (wanted > 0) {
         if (streamPosition_ != position_)
-            std::fseek(file_.get(), position_, SEEK_SET);
+            std::fseek(file_.get(), static_cast<long>(position_), SEEK_SET);
         size_t got = std::fread(out, 1, static_cast<size_t>(wanted), file_.get());
-        streamPosition_ = position_ + static_cast<long>(got);
+        streamPosition_ = position_ + static_cast<int64_t>(got);
     }
     position_ += count;
 }
@@ -93,12 +93,12 @@ SceneLoader::Color24 SceneLoader::readColor24() {
     return color;
 }
 
-void SceneLoader::skipTo(long end) {
+void SceneLoader::skipTo(int64_t end) {
     if (position_ < end)
         position_ = std::max(position_, std::min(end, fileSize_));
 }
 
-SceneLoader::ReadBound::ReadBound(SceneLoader& loader, long end)
+SceneLoader::ReadBound::ReadBound(SceneLoader& loader, int64_t end)
     : loader_(loader), saved_(loader.readLimit_) {
     loader_.readLimit_ = std::min(saved_, end);
 }
@@ -107,15 +107,15 @@ SceneLoader::ReadBound::~ReadBound() {
     loader_.readLimit_ = saved_;
 }
 
-long SceneLoader::remaining(long end) const {
-    return std::max(0L, std::min({end, fileSize_, readLimit_}) - position_);
+int64_t SceneLoader::remaining(int64_t end) const {
+    return std::max<int64_t>(0, std::min({end, fileSize_, readLimit_}) - position_);
 }
 
-uint32_t SceneLoader::entriesThatFit(uint32_t fileCount, long entrySize, long end) const {
+uint32_t SceneLoader::entriesThatFit(uint32_t fileCount, int64_t entrySize, int64_t end) const {
     // An entry counts when it starts before the end; a cut-off last entry keeps what
     // the file holds of it and reads the rest as zero.
-    long fit = (remaining(end) + entrySize - 1) / entrySize;
-    return static_cast<uint32_t>(std::min<long>(fileCount, fit));
+    int64_t fit = (remaining(end) + entrySize - 1) / entrySize;
+    return static_cast<uint32_t>(std::min<int64_t>(fileCount, fit));
 }
 
 void SceneLoader::logCut(uint32_t kept, uint32_t fileCount) {
@@ -123,9 +123,9 @@ void SceneLoader::logCut(uint32_t kept, uint32_t fileCount) {
         gLog.message("[!] List cut short: the file holds %u of %u entries\n", kept, fileCount);
 }
 
-void SceneLoader::readName(char* buffer, long size, long end) {
+void SceneLoader::readName(char* buffer, int64_t size, int64_t end) {
     ReadBound bound(*this, end);
-    long n = 0;
+    int64_t n = 0;
     for (;;) {
         if (remaining(end) == 0) {
             // The text runs to the end of its chunk without a zero byte.
@@ -140,12 +140,12 @@ void SceneLoader::readName(char* buffer, long size, long end) {
     buffer[n] = '\0';
 }
 
-void SceneLoader::readFixedText(char* buffer, long size) {
+void SceneLoader::readFixedText(char* buffer, int64_t size) {
     readBytes(buffer, size - 1);
     buffer[size - 1] = '\0';
 }
 
-bool SceneLoader::readHeader(long regionEnd, ChunkHeader& header) {
+bool SceneLoader::readHeader(int64_t regionEnd, ChunkHeader& header) {
     regionEnd = std::min(regionEnd, fileSize_);
     if (position_ >= regionEnd)
         return false;
@@ -154,8 +154,8 @@ bool SceneLoader::readHeader(long regionEnd, ChunkHeader& header) {
     header.start = position_;
     header.valid = header.length >= HEADER_SIZE;
     // A chunk reaching beyond its region is cut at the region's end.
-    long long end = static_cast<long long>(header.start) + header.length - HEADER_SIZE;
-    header.end = static_cast<long>(std::min<long long>(end, regionEnd));
+    int64_t end = static_cast<int64_t>(header.start) + header.length - HEADER_SIZE;
+    header.end = static_cast<int64_t>(std::min<int64_t>(end, regionEnd));
     return true;
 }
 
@@ -171,19 +171,24 @@ Scene* SceneLoader::load(const char* path) {
     mObjIndex = -1;
     mCamIndex = -1;
 
+    // The file is closed when the load ends, however it ends.
+    struct CloseFile {
+        std::unique_ptr<std::FILE, FileCloser>& file;
+        ~CloseFile() { file.reset(); }
+    } closeFile{file_};
     file_.reset(std::fopen(path, "rb"));
     if (!file_)
         gLog.error("Ops! Could't found");
     std::fseek(file_.get(), 0, SEEK_END);
-    long size = std::ftell(file_.get());
+    int64_t size = std::ftell(file_.get());
     std::fseek(file_.get(), 0, SEEK_SET);
     fileSize_ = size > 0 ? size : 0;
     position_ = streamPosition_ = 0;
-    readLimit_ = std::numeric_limits<long>::max();
+    readLimit_ = std::numeric_limits<int64_t>::max();
 
     if (readWord() != MAIN_CHUNK)
         gLog.error("Corrupt 3ds!\n");
-    long mainEnd = static_cast<long>(static_cast<uint32_t>(readDword()));
+    int64_t mainEnd = static_cast<int64_t>(static_cast<uint32_t>(readDword()));
 
     ChunkHeader header;
     while (readHeader(mainEnd, header)) {
@@ -199,11 +204,10 @@ Scene* SceneLoader::load(const char* path) {
     }
 
     gLog.message(" Done reading %s !! \n", path);
-    file_.reset();
     return newScene.release();
 }
 
-void SceneLoader::readEditor(long end) {
+void SceneLoader::readEditor(int64_t end) {
     walk(end, [this](const ChunkHeader& h) {
         if (h.id == NAMED_OBJECT)
             readNamedObject(h.end);
@@ -212,7 +216,7 @@ void SceneLoader::readEditor(long end) {
     });
 }
 
-void SceneLoader::readNamedObject(long end) {
+void SceneLoader::readNamedObject(int64_t end) {
     char name[256];
     readName(name, sizeof name, end);
     walk(end, [this, &name, end](const ChunkHeader& h) {
