@@ -50,6 +50,10 @@ const char* usageText() {
            "       quarn --benchmark [--size WxH]\n"
            "                                   play the script offscreen as fast as possible and\n"
            "                                   print passes per second, for the run and per part\n"
+           "       quarn --record FILE.mp4 [--size WxH] [--passes A-B]\n"
+           "                                   play the script offscreen and write it as a video at\n"
+           "                                   50 frames per second with demo.mp3 looped as its sound\n"
+           "                                   (needs ffmpeg; default size 640x480)\n"
            "       quarn --help                show this text\n"
            "The scene files are read from the working directory.\n";
 }
@@ -70,7 +74,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         };
         auto setMode = [&](CommandLine::Mode mode) {
             if (modeGiven) {
-                error = "choose one of --capture and --benchmark";
+                error = "choose one of --capture, --record and --benchmark";
                 return false;
             }
             modeGiven = true;
@@ -91,6 +95,17 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
                 return false;
             }
             result.directory = dir;
+        } else if (std::strcmp(option, "--record") == 0) {
+            if (!setMode(CommandLine::RECORD))
+                return false;
+            const char* file = value("a video file name");
+            if (!file)
+                return false;
+            if (*file == '\0') {
+                error = "--record needs a video file name";
+                return false;
+            }
+            result.videoFile = file;
         } else if (std::strcmp(option, "--benchmark") == 0) {
             if (!setMode(CommandLine::BENCHMARK))
                 return false;
@@ -122,11 +137,11 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
         }
     }
     if (sizeGiven && result.mode == CommandLine::DEMO) {
-        error = "--size goes with --capture or --benchmark (the window's size is chosen at start)";
+        error = "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
         return false;
     }
-    if (passesGiven && result.mode != CommandLine::CAPTURE) {
-        error = "--passes goes with --capture";
+    if (passesGiven && result.mode != CommandLine::CAPTURE && result.mode != CommandLine::RECORD) {
+        error = "--passes goes with --capture or --record";
         return false;
     }
     return true;

@@ -1,9 +1,10 @@
 // Entry point on Linux. Without arguments the demo plays in a window; the options
-// play it offscreen (capture, benchmark).
+// play it offscreen (capture, benchmark, record).
 #include "app/capture.h"
 #include "app/capture_options.h"
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "app/record.h"
 
 #include <cstdio>
 #include <string>
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
         return runCapture(commandLine);
     case CommandLine::BENCHMARK:
         return runBenchmark(commandLine);
+    case CommandLine::RECORD:
+        return runRecord(commandLine);
     case CommandLine::DEMO:
         break;
     }

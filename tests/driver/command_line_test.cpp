@@ -88,7 +88,7 @@ TEST(CommandLine, MistakesAreRefusedWithAReason) {
         EXPECT_FALSE(p.ok) << shown;
         EXPECT_FALSE(p.error.empty()) << shown;
     }
-    EXPECT_EQ(parse({"--record", "x.mp4"}).error, "unknown option \"--record\"");
+    EXPECT_EQ(parse({"--video", "x.mp4"}).error, "unknown option \"--video\"");
     EXPECT_NE(std::string(usageText()).find("--capture DIR"), std::string::npos);
 }
 
