@@ -25,7 +25,7 @@ constexpr float kIntroLens = 40.0f;   // 60 + 0
 constexpr float kCubeLens = 60.0f;    // 40 + 40
 constexpr float kSlimeLens = 480.0f;  // 5 + 140
 constexpr float kChromeLens = 160.0f; // 15 + 80
-constexpr float kCreditLens = 36.0f;  // 66.7 + 37
+constexpr float kCreditLens = 30.0f;  // 80 + 37
 
 struct SceneFile {
     std::string fileName; // "scene1.3ds" ...

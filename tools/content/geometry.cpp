@@ -91,9 +91,18 @@ Mesh tube(const std::function<V3(double)>& c, double r, int segments, int sides,
         V3 t = tangents[i];
         normals[i] = normalized(prev - t * dot(prev, t));
     }
+    // On a closed curve the carried frame comes back turned about the tangent:
+    // spread that turn along the tube so its two ends meet without a seam.
+    double twist = 0;
+    if (length(pts[segments] - pts[0]) < 1e-6) {
+        V3 end = normals[segments], start = normals[0];
+        twist = std::atan2(dot(cross(end, start), tangents[0]), dot(end, start));
+    }
     Mesh m;
     for (int i = 0; i <= segments; ++i) {
-        V3 t = tangents[i], nn = normals[i], b = cross(t, nn);
+        V3 t = tangents[i], n0 = normals[i], b0 = cross(t, n0);
+        double turn = twist * i / segments;
+        V3 nn = n0 * std::cos(turn) + b0 * std::sin(turn), b = cross(t, nn);
         for (int j = 0; j <= sides; ++j) {
             double a = 2 * kPi * j / sides;
             V3 dir = nn * std::cos(a) + b * std::sin(a);

@@ -13,6 +13,8 @@ namespace {
 
 void usage() {
     std::fprintf(stderr, "usage: quarn_content [--seed N] [--out DIR] [--wav FILE] [--no-music]\n"
+                         "       quarn_content --peak RAWFILE\n"
+                         "  --peak prints the peak of 16-bit raw samples in dBFS (for the decoded MP3).\n"
                          "  Writes scene1.3ds .. scene6.3ds and their textures into DIR (default data)\n"
                          "  and the soundtrack as 16-bit stereo WAV into FILE (default DIR/demo.wav).\n");
 }
@@ -35,7 +37,19 @@ int main(int argc, char** argv) {
             out = argv[++i];
         else if (a == "--wav" && i + 1 < argc)
             wav = argv[++i];
-        else if (a == "--no-music")
+        else if (a == "--peak" && i + 1 < argc) {
+            std::FILE* f = std::fopen(argv[++i], "rb");
+            if (!f)
+                return 1;
+            content::Song raw;
+            int16_t buf[4096];
+            size_t got;
+            while ((got = std::fread(buf, sizeof buf[0], 4096, f)) > 0)
+                raw.samples.insert(raw.samples.end(), buf, buf + got);
+            std::fclose(f);
+            std::printf("%.2f\n", raw.peakDb());
+            return 0;
+        } else if (a == "--no-music")
             music = false;
         else {
             usage();

@@ -194,7 +194,7 @@ SceneFile slimeScene(uint64_t seed) {
     blob.transform([&](V3 p) {
         double n = fbm(p.x * 1.6 + 5, p.y * 1.6, p.z * 1.6, s, 3);
         double lumps = 0.12 * std::sin(5 * p.x + 2) * std::sin(4 * p.y) * std::sin(3 * p.z + 1);
-        return p * (34.0 * (0.8 + 0.55 * n + lumps));
+        return p * (34.0 * (0.85 + 0.35 * n + lumps));
     });
     f.desc.meshes.push_back(toMeshDesc(blob, "Slime", "Slime", true));
 
@@ -242,8 +242,8 @@ SceneFile slimeScene(uint64_t seed) {
     V3 target(0, 0, 0);
     std::vector<V3> keys = orbit(kSlimeKeys, 0.0, [](double t) {
         double a = 2 * kPi * 1.25 * t;
-        double r = 95 - 30 * std::sin(3 * kPi * t);
-        double z = 55 * std::sin(2 * kPi * 1.5 * t + 0.4);
+        double r = 80 - 20 * std::sin(3 * kPi * t);
+        double z = 40 * std::sin(2 * kPi * 1.5 * t + 0.4);
         return V3(std::cos(a) * r, std::sin(a) * r, z);
     });
     f.desc.cameras.push_back(camera("Camera01", keys, target, kSlimeLens));
@@ -321,31 +321,33 @@ const std::vector<std::string>& creditLines() {
 namespace {
 
 // Where the credits plates rise: the script moves plate i up the z axis by 6 to
-// 852 units; the camera looks up at the column from the liquid sea below.
-const V3 kCreditCamera(0, -125, 22);
-const V3 kCreditTarget(0, 0, 150);
+// 852 units. The camera stands low over the sea, far enough from the column to
+// see the plates' whole way up, and looks up at its middle.
+const V3 kCreditCamera(0, -400, 20);
+const V3 kCreditTarget(0, 0, 240);
 
 SceneFile creditScene(uint64_t seed) {
     uint32_t s = static_cast<uint32_t>(seed) ^ 0x6666u;
     SceneFile f{"scene6.3ds", {}};
     f.desc.materials = {material("Ember", "env_ember.jpg"), material("Credits", "credits.tga")};
 
-    // Object 0 (turned about z by the script, sphere-mapped): a braided ring round
-    // the column that the plates rise through.
+    // Object 0 (turned about z by the script, sphere-mapped): a braided ring lying
+    // on the sea round the column; its near side sweeps past below the camera.
     Mesh ring = tube(
         [](double t) {
-            double a = 2 * kPi * t, p = 1, q = 7;
-            double r = 82 + 10 * std::cos(q * a);
-            return V3(r * std::cos(p * a), r * std::sin(p * a), 30 + 10 * std::sin(q * a));
+            double a = 2 * kPi * t, q = 24;
+            double r = 320 + 8 * std::cos(q * a);
+            return V3(r * std::cos(a), r * std::sin(a), 3 + 8 * std::sin(q * a));
         },
-        6, 224, 6);
+        7, 288, 8);
     f.desc.meshes.push_back(toMeshDesc(ring, "Ring", "Ember", true));
 
     // Object 1 (sphere-mapped): a liquid sea under a dome; the fog turns its far
     // parts and the dome into red.
     Mesh sea = gridSurface(36, 24, [&](double u, double v) {
-        double a = 2 * kPi * u, r = 1400 * std::pow(v, 1.8) + 2;
-        double x = std::cos(a) * r, y = std::sin(a) * r;
+        // Rings round the point under the camera: fine near it, coarse where the fog is thick.
+        double a = 2 * kPi * u, r = 1800 * std::pow(v, 2.0) + 2;
+        double x = kCreditCamera.x + std::cos(a) * r, y = kCreditCamera.y + std::sin(a) * r;
         double h = 4 * std::sin(x / 23.0 + 2 * std::sin(y / 41.0)) + 3 * std::cos(y / 19.0) +
                    5 * (fbm(x / 90.0, y / 90.0, 0, s, 2) - 0.5);
         return V3(x, y, h * std::min(1.0, r / 60.0));
@@ -361,8 +363,8 @@ SceneFile creditScene(uint64_t seed) {
     // Objects 2 to 12: the credit plates, hidden in the frame and drawn one by one
     // in the additive pass. Each stands below the sea, tilted to face the camera.
     const std::vector<std::string>& lines = creditLines();
-    const double unitsPerTexel = 0.55;
-    V3 facing = normalized(kCreditCamera - V3(0, 0, 260));
+    const double unitsPerTexel = 2.4;
+    V3 facing = normalized(kCreditCamera - V3(0, 0, 300));
     V3 right(1, 0, 0);
     V3 up = normalized(cross(facing, right));
     for (size_t i = 0; i < lines.size(); ++i) {
