@@ -4,7 +4,7 @@
 // working directory like the demo, sets up the light and the script, and runs
 // every pass in order, so the GL state each frame inherits is the demo's.
 //
-//   quarn_frames OUTDIR [--every N] [--passes P1,P2,...] [--size WxH] [--start-part N]
+//   quarn_frames OUTDIR [--every N] [--per-part N] [--passes P1,P2,...] [--size WxH] [--start-part N]
 //
 // Writes OUTDIR/pass_NNNNN_partK.ppm and prints the script's length per part and
 // the time the passes took to render.
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string out = argv[1];
-    int every = 0, width = 640, height = 480, startPart = 1;
+    int every = 0, width = 640, height = 480, startPart = 1, perPart = 0;
     std::set<int> chosen;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
         else if (a == "--passes" && i + 1 < argc) {
             for (char* p = std::strtok(argv[++i], ","); p; p = std::strtok(nullptr, ","))
                 chosen.insert(std::atoi(p));
+        } else if (a == "--per-part" && i + 1 < argc) {
+            perPart = std::atoi(argv[++i]);
         } else if (a == "--start-part" && i + 1 < argc) {
             startPart = std::atoi(argv[++i]);
         } else if (a == "--size" && i + 1 < argc) {
@@ -85,6 +87,15 @@ int main(int argc, char** argv) {
         }
     }
     ScriptLength length = timeline.length();
+    if (perPart > 0) { // evenly spread over each part, none at a part's very start or end
+        int start = 0;
+        for (int part : {1, 2, 3, 5, 6}) {
+            int n = length.presented[part];
+            for (int k = 0; k < perPart; ++k)
+                chosen.insert(start + static_cast<int>((k + 0.5) * n / perPart));
+            start += n;
+        }
+    }
     timeline.setUp();
     if (startPart != 1) {
         // Skips the parts before: only for looking at one part quickly; the GL state
