@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <memory>
 
+// The largest side of an image accepted for a texture, in pixels: larger images are
+// refused with an error before their pixel buffer (3 bytes a pixel) is allocated.
+constexpr int32_t TEXTURE_MAX_SIDE = 8192;
+
 struct Texture {
     std::unique_ptr<unsigned char[]> pixels; // width x height RGB, rows without padding, bottom row first
     int32_t bytesPerPixel = 0;

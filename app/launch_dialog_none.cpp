@@ -1,4 +1,0 @@
-// Launch dialog placeholder: keeps the default settings.
-#include "app/gl_window.h"
-
-void runLaunchDialog(GLWindow&) {}
