@@ -338,3 +338,16 @@ TEST(Inspector, EverySharedSampleLoadsWithoutTextures) {
         EXPECT_NE(r.out.find("\"objectCount\":"), std::string::npos) << name;
     }
 }
+
+TEST(Inspector, TexturesAreReadUnlessTurnedOff) {
+    // A 1 x 1 TGA beside the inspector's working directory.
+    const std::vector<unsigned char> image = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 10, 20, 30};
+    mkdir("textured.run", 0755);
+    ASSERT_TRUE(writeFileBytes("textured.run/stone.tga", image));
+    ASSERT_TRUE(tds::saveFile("sample.3ds", tds::sceneBytes(sampleScene())));
+    InspectRun on = inspect("--json '" + absolute("sample.3ds") + "'", "textured.run");
+    ASSERT_EQ(on.exitCode, 0) << on.err;
+    EXPECT_NE(on.out.find("\"renderMode\":8,\"texture\":1,"), std::string::npos) << on.out;
+    InspectRun off = inspect("--json --no-textures '" + absolute("sample.3ds") + "'", "textured.run");
+    EXPECT_NE(off.out.find("\"renderMode\":8,\"texture\":0,"), std::string::npos);
+}
