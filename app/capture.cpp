@@ -77,7 +77,8 @@ class OffscreenHost : public DemoHost {
     bool hasMusic() const override { return false; }
     bool soundOff() const override { return true; }
     void started(const Timeline& timeline) override {
-        int32_t presentedTotal = timeline.length().presentedTotal;
+        run_.length = timeline.length();
+        int32_t presentedTotal = run_.length.presentedTotal;
         run_.presentedTotal = presentedTotal;
         if (run_.sink && run_.firstPass >= presentedTotal)
             gLog.error("The script presents %d passes (0 to %d); there is no pass %d to capture",

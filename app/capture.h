@@ -6,6 +6,7 @@
 
 #include "app/capture_options.h"
 #include "app/demo_driver.h"
+#include "app/timeline.h"
 
 #include <cstdint>
 #include <functional>
@@ -31,6 +32,10 @@ struct OffscreenRun {
     FrameSink sink;
     // A progress bar on standard error (only when it is a terminal).
     bool progress = false;
+
+    // The script's length by part, known once the scenes are loaded (before the first
+    // pass reaches the sink).
+    ScriptLength length;
 
     // Results: presented passes and the seconds spent on them, by part number.
     int32_t presentedTotal = 0;
