@@ -36,7 +36,7 @@ constexpr int32_t SLIDE_STEP = 6;
 constexpr int32_t SLIDE_END = 850;
 constexpr int32_t SCRIPT_END_OBJECT = 14;
 
-// The ambient colour of parts 1, 3 and 5 for frame f: (0.2 cos a, 0.2 cos a, blue sin a)
+// The ambient colour of the parts numbered 1, 3 and 5 for frame f: (0.2 cos a, 0.2 cos a, blue sin a)
 // with a = 0.01 f, computed in double precision and stored as floats.
 Vector3 ambientOfFrame(int32_t f, double blue) {
     double a = 0.01 * f;

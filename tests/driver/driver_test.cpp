@@ -105,7 +105,7 @@ TEST_F(Driver, StartsUpInOrderPlaysTheScriptAndShutsDown) {
         }
         byPart[info.part] += 1;
     }
-    // Keys 6, 4, 4, 4, 1: part 1 shows keys 0 and 2, parts 2, 3 and 5 three keys each.
+    // Keys 6, 4, 4, 4, 1: part 1 shows keys 0 and 2, the parts numbered 2, 3 and 5 three keys each.
     EXPECT_EQ(byPart[1], 2);
     EXPECT_EQ(byPart[2], 3);
     EXPECT_EQ(byPart[3], 3);

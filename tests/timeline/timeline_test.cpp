@@ -57,8 +57,8 @@ void expectColour(const Vector3& actual, const Vector3& expected, const std::str
 }
 
 struct PassCountCase {
-    std::array<int32_t, 4> keys;            // of the scenes of parts 1, 2, 3, 5
-    std::array<int32_t, 4> presentedFrames; // frames of parts 1, 2, 3, 5 that reach the screen
+    std::array<int32_t, 4> keys;            // of the scenes of the parts numbered 1, 2, 3, 5
+    std::array<int32_t, 4> presentedFrames; // frames of the parts numbered 1, 2, 3, 5 that reach the screen
 };
 
 class TimelinePasses : public GLTest, public ::testing::WithParamInterface<PassCountCase> {};
@@ -229,7 +229,7 @@ TEST_F(TimelineTest, EachPartWidensTheFieldOfViewByItsOffset) {
 TEST_F(TimelineTest, FogIsSwitchedOnForPartSixAndTheAdditivePassTurnsItOffAgain) {
     Script script({1, 1, 1, 2});
     EXPECT_FALSE(glIsEnabled(GL_FOG));
-    script.timeline.step(); // parts 1 to 3 switch at once; part 5 shows its key 0
+    script.timeline.step(); // the first three parts switch at once; part 5 shows its key 0
     ASSERT_EQ(script.timeline.part, 5);
     EXPECT_FALSE(glIsEnabled(GL_FOG));
     script.timeline.step(); // part 5 ends: fog on, then part 6's first pass

@@ -12,7 +12,7 @@
 namespace content {
 
 // Camera 0 position keys per shown scene. The script takes two keys per pass in
-// part 1 and one in parts 2, 3 and 5; part 6 stays at key 0.
+// part 1 and one in the parts numbered 2, 3 and 5; part 6 stays at key 0.
 constexpr int kIntroKeys = 2500;    // part 1: 1250 passes, 25 s
 constexpr int kCubeKeys = 2000;     // part 2: 40 s
 constexpr int kSlimeKeys = 1750;    // part 3: 35 s
