@@ -117,15 +117,29 @@ bool GLWindow::create() {
 }
 
 void GLWindow::enterFullScreen() {
+    SDL_Window* w = sdlWindow(*this);
+    // The display must offer exactly width x height; SDL would otherwise pick the next
+    // larger mode and the demo would not be at the resolution chosen.
     SDL_DisplayMode wanted;
     std::memset(&wanted, 0, sizeof wanted);
     wanted.w = width;
     wanted.h = height;
-    wanted.format = SDL_PIXELFORMAT_RGB888;
     SDL_DisplayMode closest;
-    bool ok = SDL_GetClosestDisplayMode(0, &wanted, &closest) != nullptr && closest.w == width &&
-              closest.h == height && SDL_SetWindowDisplayMode(sdlWindow(*this), &closest) == 0 &&
-              SDL_SetWindowFullscreen(sdlWindow(*this), SDL_WINDOW_FULLSCREEN) == 0;
+    int display = SDL_GetWindowDisplayIndex(w);
+    if (display < 0)
+        display = 0;
+    bool ok = SDL_GetClosestDisplayMode(display, &wanted, &closest) != nullptr && closest.w == width &&
+              closest.h == height && SDL_SetWindowDisplayMode(w, &closest) == 0 &&
+              SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN) == 0;
+    if (ok) {
+        // The mode changes when the window is shown: check that it did.
+        SDL_ShowWindow(w);
+        SDL_DisplayMode current;
+        ok = SDL_GetCurrentDisplayMode(display, &current) == 0 && current.w == width && current.h == height &&
+             (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) != 0;
+        if (!ok)
+            SDL_SetWindowFullscreen(w, 0);
+    }
     if (!ok) {
         const SDL_MessageBoxButtonData buttons[] = {
             {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
@@ -140,13 +154,14 @@ void GLWindow::enterFullScreen() {
         box.numbuttons = 2;
         box.buttons = buttons;
         int answer = 0;
+        // A box that can't be shown counts as No: nothing was agreed to.
         if (SDL_ShowMessageBox(&box, &answer) == 0 && answer == 1)
             fullScreen = false;
         else
             gLog.error("Program Will Now Close");
     }
-    SDL_ShowWindow(sdlWindow(*this));
-    SDL_RaiseWindow(sdlWindow(*this));
+    SDL_ShowWindow(w);
+    SDL_RaiseWindow(w);
 }
 
 void GLWindow::present() {

@@ -1,5 +1,33 @@
-// Entry point on Linux.
+// Entry point on Linux. Without arguments the demo plays in a window; the options
+// play it offscreen (capture, benchmark, record).
+#include "app/capture.h"
+#include "app/capture_options.h"
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "app/record.h"
 
-int main() { return runDemo(gWindow); }
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    CommandLine commandLine;
+    std::string error;
+    if (!parseCommandLine(argc, argv, commandLine, error)) {
+        std::fprintf(stderr, "quarn: %s\n%s", error.c_str(), usageText());
+        return USAGE_EXIT_CODE;
+    }
+    switch (commandLine.mode) {
+    case CommandLine::HELP:
+        std::fputs(usageText(), stdout);
+        return 0;
+    case CommandLine::CAPTURE:
+        return runCapture(commandLine);
+    case CommandLine::BENCHMARK:
+        return runBenchmark(commandLine);
+    case CommandLine::RECORD:
+        return runRecord(commandLine);
+    case CommandLine::DEMO:
+        break;
+    }
+    return runDemo(gWindow);
+}

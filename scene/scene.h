@@ -29,6 +29,9 @@ struct TexCoord {
     float v = 0.0f;
 };
 
+// A triangle: indices into the object's vertices, the file's unsigned 16-bit values
+// (0 to 65535). A face naming a vertex outside the list is skipped by the normals
+// (its normal stays (0, 0, 0)) and must be skipped by drawing.
 struct Face {
     int32_t a = 0;
     int32_t b = 0;
@@ -67,6 +70,8 @@ struct MeshObject {
     bool hasTexCoords = false;
     Vector3 pivot;
     std::unique_ptr<Vector3[]> vertices;
+    // texCoordCount entries from the file, followed by (0, 0) up to vertexCount: once
+    // loaded, every vertex index has a texture coordinate.
     std::unique_ptr<TexCoord[]> texCoords;
     std::unique_ptr<Vector3[]> vertexNormals;
     std::unique_ptr<Face[]> faces;
@@ -79,7 +84,7 @@ struct MeshObject {
     std::unique_ptr<TrackKey[]> scaleKeys;
     Matrix4 matrix;
 
-    // Mesh preparation: unit face normals, then unit vertex normals.
+    // Mesh preparation: unit face normals, then unit vertex normals (linear time).
     void computeFaceNormals();
     void computeVertexNormals();
 
@@ -143,6 +148,6 @@ struct Scene {
     // Draws object i in the additive pass; an index outside the list draws nothing.
     void drawObjectAdditive(int32_t i) const;
 
-private:
+  private:
     std::vector<std::unique_ptr<Material>> materialStore;
 };

@@ -15,8 +15,11 @@ inner() {
     pid=$!
     title="Vornik glEngine system 0.5 big beta"
     for _ in $(seq 1 300); do
-        if xdotool search --name "THE QUARN PROJECT" > /dev/null 2>&1; then
-            xdotool search --name "THE QUARN PROJECT" windowactivate --sync key Return > /dev/null 2>&1 || true
+        dialog=$(xdotool search --onlyvisible --name "THE QUARN PROJECT" 2> /dev/null | head -1)
+        if [ -n "$dialog" ]; then
+            # No window manager runs here: focus the dialog directly, then press Enter (Run!).
+            xdotool windowfocus "$dialog" > /dev/null 2>&1 || true
+            xdotool key Return > /dev/null 2>&1 || true
             sleep 0.3
         fi
         xdotool search --onlyvisible --name "$title" > /dev/null 2>&1 && break

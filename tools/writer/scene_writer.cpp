@@ -1,6 +1,7 @@
 #include "scene_writer.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tds {
 
@@ -12,15 +13,21 @@ Chunk color24(uint16_t id, const std::array<uint8_t, 3>& rgb) {
     return c;
 }
 
-Chunk nodeHeader(const std::string& name, uint16_t parent = 0xFFFF) {
-    Chunk h(0xB010);
-    std::string field = name;
-    h.str(field);
-    h.u16(0x4000).u16(0).u16(parent);
-    return h;
+// A list count of the file format: an unsigned 16-bit value.
+uint16_t count16(size_t n, const char* what) {
+    if (n > 0xFFFF)
+        throw std::length_error(std::string("3DS lists hold at most 65535 entries: ") + what);
+    return static_cast<uint16_t>(n);
 }
 
 } // namespace
+
+Chunk nodeHeader(const std::string& name, uint16_t parent) {
+    Chunk h(0xB010);
+    h.str(name);
+    h.u16(0x4000).u16(0).u16(parent);
+    return h;
+}
 
 Chunk materialChunk(const MaterialDesc& m) {
     Chunk block(0xAFFF);
@@ -42,12 +49,12 @@ Chunk meshObjectChunk(const MeshDesc& m) {
     object.str(m.name);
     Chunk mesh(0x4100);
     Chunk& vertices = mesh.add(0x4110);
-    vertices.u16(static_cast<uint16_t>(m.vertices.size()));
+    vertices.u16(count16(m.vertices.size(), "vertices"));
     for (const Vec3& v : m.vertices)
         vertices.vec(v[0], v[1], v[2]);
     if (!m.texCoords.empty()) {
         Chunk& coords = mesh.add(0x4140);
-        coords.u16(static_cast<uint16_t>(m.texCoords.size()));
+        coords.u16(count16(m.texCoords.size(), "texture coordinates"));
         for (const auto& uv : m.texCoords)
             coords.f32(uv[0]).f32(uv[1]);
     }
@@ -56,7 +63,7 @@ Chunk meshObjectChunk(const MeshDesc& m) {
     for (float f : identity)
         matrix.f32(f);
     Chunk faces(0x4120);
-    faces.u16(static_cast<uint16_t>(m.faces.size()));
+    faces.u16(count16(m.faces.size(), "faces"));
     for (const auto& f : m.faces)
         faces.u16(f[0]).u16(f[1]).u16(f[2]).u16(7);
     if (!m.material.empty()) {
@@ -95,12 +102,49 @@ Chunk lightObjectChunk(const LightDesc& l) {
     return object;
 }
 
-Chunk positionTrack(const std::vector<Vec3>& keys) {
-    Chunk track(0xB020);
+Chunk trackChunk(uint16_t id, const std::vector<KeyDesc>& keys) {
+    Chunk track(id);
     track.u16(0).u32(0).u32(0).u32(static_cast<uint32_t>(keys.size()));
-    for (size_t i = 0; i < keys.size(); ++i)
-        track.u32(static_cast<uint32_t>(i)).u16(0).vec(keys[i][0], keys[i][1], keys[i][2]);
+    for (const KeyDesc& key : keys) {
+        track.u32(key.frame).u16(key.flags);
+        size_t next = 0;
+        for (int bit = 0; bit < 5; ++bit) {
+            if (key.flags & (1u << bit)) {
+                track.f32(next < key.spline.size() ? key.spline[next] : 0.0f);
+                ++next;
+            }
+        }
+        for (float v : key.values)
+            track.f32(v);
+    }
     return track;
+}
+
+Chunk positionTrack(const std::vector<Vec3>& keys) {
+    std::vector<KeyDesc> k(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        k[i].frame = static_cast<uint32_t>(i);
+        k[i].values = {keys[i][0], keys[i][1], keys[i][2]};
+    }
+    return trackChunk(0xB020, k);
+}
+
+Chunk rotationTrack(const std::vector<RotationKey>& keys) {
+    std::vector<KeyDesc> k(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        k[i].frame = static_cast<uint32_t>(i);
+        k[i].values = {keys[i].angle, keys[i].axis[0], keys[i].axis[1], keys[i].axis[2]};
+    }
+    return trackChunk(0xB021, k);
+}
+
+Chunk scaleTrack(const std::vector<Vec3>& keys) {
+    std::vector<KeyDesc> k(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        k[i].frame = static_cast<uint32_t>(i);
+        k[i].values = {keys[i][0], keys[i][1], keys[i][2]};
+    }
+    return trackChunk(0xB022, k);
 }
 
 Chunk keyframerChunk(const SceneDesc& scene) {
@@ -110,6 +154,8 @@ Chunk keyframerChunk(const SceneDesc& scene) {
     for (const CameraDesc& c : scene.cameras)
         frames = std::max<uint32_t>(frames, static_cast<uint32_t>(c.positionKeys.size()));
     kf.add(0xB008).u32(0).u32(frames);
+    if (scene.currentFrame)
+        kf.add(0xB009).u32(0);
     uint16_t nodeId = 0;
     for (const MeshDesc& m : scene.meshes) {
         Chunk node(0xB002);
@@ -118,6 +164,10 @@ Chunk keyframerChunk(const SceneDesc& scene) {
         node.add(0xB013).vec(m.pivot[0], m.pivot[1], m.pivot[2]);
         if (!m.positionKeys.empty())
             node.add(positionTrack(m.positionKeys));
+        if (!m.rotationKeys.empty())
+            node.add(rotationTrack(m.rotationKeys));
+        if (!m.scaleKeys.empty())
+            node.add(scaleTrack(m.scaleKeys));
         kf.add(node);
     }
     for (const CameraDesc& c : scene.cameras) {
@@ -131,6 +181,21 @@ Chunk keyframerChunk(const SceneDesc& scene) {
         target.add(nodeHeader(c.name + ".Target"));
         target.add(positionTrack(c.targetKeys.empty() ? std::vector<Vec3>{c.target} : c.targetKeys));
         kf.add(target);
+    }
+    for (const LightDesc& l : scene.lights) {
+        // Omni lights have one node; a spotlight has its node and its target's.
+        Chunk node(l.spot ? 0xB007 : 0xB005);
+        node.add(0xB030).u16(nodeId++);
+        node.add(nodeHeader(l.name));
+        node.add(positionTrack(l.positionKeys.empty() ? std::vector<Vec3>{l.position} : l.positionKeys));
+        kf.add(node);
+        if (l.spot) {
+            Chunk target(0xB006);
+            target.add(0xB030).u16(nodeId++);
+            target.add(nodeHeader(l.name + ".Target"));
+            target.add(positionTrack({l.spotTarget}));
+            kf.add(target);
+        }
     }
     return kf;
 }

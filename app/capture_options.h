@@ -1,0 +1,30 @@
+// The program's command line. Without arguments it plays the demo in a window; the
+// other modes play the script offscreen:
+//   quarn --capture DIR [--size WxH] [--passes A-B]   every presented pass as a PNG
+//   quarn --benchmark [--size WxH]                    passes per second, no files
+//   quarn --record FILE [--size WxH] [--passes A-B]   a video at 50 fps with the soundtrack
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct CommandLine {
+    enum Mode { DEMO, CAPTURE, BENCHMARK, HELP, RECORD };
+    Mode mode = DEMO;
+    std::string directory; // capture: where the frames go
+    std::string videoFile; // record: the video to write
+    int32_t width = 640;
+    int32_t height = 480;
+    // Capture and record: the presented passes to write, both ends included.
+    int32_t firstPass = 0;
+    int32_t lastPass = INT32_MAX;
+};
+
+// Parses argv; on a mistake returns false with a one-line explanation in `error`.
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, std::string& error);
+
+// The usage text, several lines, ending with a line end.
+const char* usageText();
+
+// Exit code for a command line that can't be understood.
+constexpr int USAGE_EXIT_CODE = 2;

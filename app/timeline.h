@@ -1,0 +1,68 @@
+// The fixed script of the demo: five parts, each a flight through one scene along
+// the position keys of its camera 0, with its own field-of-view offset and light;
+// the last part adds fog, a turning object and a procession of sliding objects.
+// Everything advances per pass (one call of step), not per millisecond.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Scene;
+struct DemoLight;
+
+// How many passes a whole run takes, by the part whose frame a pass presents.
+struct ScriptLength {
+    int32_t presented[7] = {0, 0, 0, 0, 0, 0, 0}; // indexed by part number 1, 2, 3, 5, 6
+    int32_t presentedTotal = 0;
+    // Every pass of the run: the presented ones and the last one, which ends the
+    // script and is not presented.
+    int32_t passes = 0;
+};
+
+struct Timeline {
+    int32_t part = 1;
+    int32_t frame = 0;
+    float fovOffset = 0.0f;
+    int32_t slideDistance = 0;
+    int32_t slideObject = 2;
+
+    // The shown scenes (scene 4 is never shown) and the light; not owned.
+    Scene* scene1 = nullptr;
+    Scene* scene2 = nullptr;
+    Scene* scene3 = nullptr;
+    Scene* scene5 = nullptr;
+    Scene* scene6 = nullptr;
+    DemoLight* light = nullptr;
+
+    Timeline() = default;
+    Timeline(Scene* s1, Scene* s2, Scene* s3, Scene* s5, Scene* s6, DemoLight* demoLight)
+        : scene1(s1), scene2(s2), scene3(s3), scene5(s5), scene6(s6), light(demoLight) {}
+
+    // The light's first colours, the counters' start values and the render modes of
+    // the chosen objects. Needs a current GL context.
+    void setUp();
+    // One pass: draws, advances, switches parts. True when the script has ended; that
+    // pass is not meant to be presented.
+    bool step();
+
+    // The scene a part shows (null for a number that is no part).
+    Scene* sceneOfPart(int32_t partNumber) const;
+    // The length of a whole run from the start values, for the given scenes.
+    ScriptLength length() const;
+
+  private:
+    bool stepFlight();
+    bool stepFinale();
+    void switchAfter(int32_t endedPart);
+};
+
+// Passes of part 6: objects 2 to 13 each take 142 passes (6 units per pass up to 852).
+constexpr int32_t FINALE_PASSES = 12 * 142;
+
+// The number of objects each shown scene must hold, by part number (0: not a part).
+int32_t requiredObjectCount(int32_t partNumber);
+
+// Checks what the script needs of the scene of a part: camera 0 with a position key,
+// enough objects, and for part 6 texture coordinates on the objects drawn in the
+// additive pass. On a shortfall returns false and says what is missing in `lack`.
+bool meetsScriptRequirements(const Scene& scene, int32_t partNumber, std::string& lack);

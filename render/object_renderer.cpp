@@ -1,0 +1,205 @@
+// The object renderer: one mesh object in immediate mode according to its
+// render-mode word, and a scene's whole frame.
+//
+// Three bits are modifiers applied before drawing (sphere map, alpha blend, additive
+// blend, in that order); of the five style bits the one with the lowest precedence
+// wins. Nothing is restored afterwards: later objects inherit the GL state an object
+// leaves behind (blending, depth test, culling, texture generation, shade model,
+// texture environment), and the demo's look depends on exactly that.
+#include "render/object_renderer.h"
+
+#include "render/gl.h"
+#include "scene/scene.h"
+
+#include <algorithm>
+
+namespace {
+
+void applySphereMap() {
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    // This lands on whatever texture is bound now: the object's own texture is only
+    // bound later by its style.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<float>(GL_DECAL));
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+}
+
+void applyBlend(GLenum source) {
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glBlendFunc(source, GL_ONE);
+}
+
+// The face-normal loop: one normal per triangle.
+void drawFaceNormalTriangles(const MeshObject& object) {
+    MeshArrays mesh(object);
+    for (int32_t i = 0; i < mesh.faceCount; ++i) {
+        const Face& face = mesh.faces[i];
+        if (!mesh.usable(face))
+            continue;
+        glBegin(GL_TRIANGLES);
+        glNormal3f(face.normal.x, face.normal.y, face.normal.z);
+        mesh.vertex(face.a);
+        mesh.vertex(face.b);
+        mesh.vertex(face.c);
+        glEnd();
+    }
+}
+
+// The vertex-normal loop: one normal per corner.
+void drawVertexNormalTriangles(const MeshObject& object) {
+    MeshArrays mesh(object);
+    for (int32_t i = 0; i < mesh.faceCount; ++i) {
+        const Face& face = mesh.faces[i];
+        if (!mesh.usable(face))
+            continue;
+        glBegin(GL_TRIANGLES);
+        mesh.normal(face.a);
+        mesh.vertex(face.a);
+        mesh.normal(face.b);
+        mesh.vertex(face.b);
+        mesh.normal(face.c);
+        mesh.vertex(face.c);
+        glEnd();
+    }
+}
+
+enum class Style { WIREFRAME, FLAT, SMOOTH, TEXTURED, TEXTURED_BLEND };
+
+Style styleOf(int32_t renderMode) {
+    if (renderMode & RENDER_WIREFRAME)
+        return Style::WIREFRAME;
+    if (renderMode & RENDER_FLAT)
+        return Style::FLAT;
+    if (renderMode & RENDER_SMOOTH)
+        return Style::SMOOTH;
+    if (renderMode & RENDER_TEXTURED)
+        return Style::TEXTURED;
+    if (renderMode & RENDER_TEXTURED_BLEND)
+        return Style::TEXTURED_BLEND;
+    return Style::SMOOTH;
+}
+
+void drawTextured(const MeshObject& object, bool switchBlendingOff) {
+    glEnable(GL_TEXTURE_2D);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    if (switchBlendingOff)
+        glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glBindTexture(GL_TEXTURE_2D, object.texture);
+    drawTexturedTriangles(object);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_DEPTH_TEST);
+}
+
+} // namespace
+
+MeshArrays::MeshArrays(const MeshObject& object)
+    : faces(object.faces.get()), vertices(object.vertices.get()), normals(object.vertexNormals.get()),
+      texCoords(object.texCoords.get()) {
+    faceCount = faces ? object.faceCount : 0;
+    vertexCount = vertices ? object.vertexCount : 0;
+    texCoordCount = texCoords ? object.texCoordCount : 0;
+}
+
+void drawTexturedTriangles(const MeshObject& object) {
+    MeshArrays mesh(object);
+    for (int32_t i = 0; i < mesh.faceCount; ++i) {
+        const Face& face = mesh.faces[i];
+        if (!mesh.usable(face))
+            continue;
+        glBegin(GL_TRIANGLES);
+        for (int32_t corner : {face.a, face.b, face.c}) {
+            mesh.normal(corner);
+            mesh.texCoord(corner);
+            mesh.vertex(corner);
+        }
+        glEnd();
+    }
+}
+
+bool MeshArrays::usable(const Face& face) const {
+    return face.a >= 0 && face.a < vertexCount && face.b >= 0 && face.b < vertexCount && face.c >= 0 &&
+           face.c < vertexCount;
+}
+
+void MeshArrays::vertex(int32_t i) const {
+    const Vector3& v = vertices[i];
+    glVertex3f(v.x, v.y, v.z);
+}
+
+void MeshArrays::normal(int32_t i) const {
+    if (!normals)
+        return;
+    const Vector3& n = normals[i];
+    glNormal3f(n.x, n.y, n.z);
+}
+
+void MeshArrays::texCoord(int32_t i) const {
+    // An object without mapping coordinates sends none; a list shorter than the
+    // vertex list gives (0, 0) to the vertices it doesn't cover.
+    if (texCoordCount <= 0)
+        return;
+    if (i < texCoordCount)
+        glTexCoord2f(texCoords[i].u, texCoords[i].v);
+    else
+        glTexCoord2f(0.0f, 0.0f);
+}
+
+void MeshObject::draw() const {
+    if (renderMode & RENDER_HIDDEN)
+        return;
+    glPushMatrix();
+    glMultMatrixf(matrix.m);
+
+    if (renderMode & RENDER_SPHERE_MAP)
+        applySphereMap();
+    if (renderMode & RENDER_BLEND_ALPHA)
+        applyBlend(GL_SRC_ALPHA);
+    if (renderMode & RENDER_BLEND_ADD)
+        applyBlend(GL_ONE);
+
+    switch (styleOf(renderMode)) {
+    case Style::WIREFRAME:
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        drawFaceNormalTriangles(*this);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        break;
+    case Style::FLAT:
+        glShadeModel(GL_FLAT);
+        glEnable(GL_DEPTH_TEST);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        drawFaceNormalTriangles(*this);
+        glDisable(GL_DEPTH_TEST);
+        glDepthMask(GL_TRUE);
+        break;
+    case Style::SMOOTH:
+        glShadeModel(GL_SMOOTH);
+        glEnable(GL_DEPTH_TEST);
+        drawVertexNormalTriangles(*this);
+        glDisable(GL_DEPTH_TEST);
+        break;
+    case Style::TEXTURED:
+        drawTextured(*this, true);
+        break;
+    case Style::TEXTURED_BLEND:
+        drawTextured(*this, false);
+        break;
+    }
+
+    glPopMatrix();
+}
+
+void Scene::drawFrame() const {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    int32_t count = std::min<int32_t>(objectCount, objects.size);
+    for (int32_t i = 0; i < count; ++i)
+        objects[i]->draw();
+    glFlush();
+}

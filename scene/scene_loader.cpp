@@ -1,0 +1,240 @@
+// The file side of the loader: reading primitives, the chunk walk, the top level of
+// the file, the editor section and named objects.
+#include "scene/scene_loader.h"
+
+#include "log/log.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr uint16_t MAIN_CHUNK = 0x4D4D;
+constexpr uint16_t EDITOR_CHUNK = 0x3D3D;
+constexpr uint16_t KEYFRAMER_CHUNK = 0xB000;
+constexpr uint16_t NAMED_OBJECT = 0x4000;
+constexpr uint16_t MATERIAL_BLOCK = 0xAFFF;
+constexpr uint16_t TRIANGLE_MESH = 0x4100;
+constexpr uint16_t LIGHT = 0x4600;
+constexpr uint16_t CAMERA = 0x4700;
+
+constexpr int64_t HEADER_SIZE = 6;
+
+} // namespace
+
+void allocationFailed() {
+    gLog.error("Faild to allocate memory");
+}
+
+SceneLoader::~SceneLoader() {
+    scene = nullptr;
+    currentObject = nullptr;
+    currentCamera = nullptr;
+    currentLight = nullptr;
+    materials.clear();
+}
+
+// ---- reading primitives ----
+
+void SceneLoader::readBytes(void* out, int64_t count) {
+    std::memset(out, 0, static_cast<size_t>(count));
+    int64_t available = std::min(readLimit_, fileSize_) - position_;
+    int64_t wanted = std::max<int64_t>(0, std::min(count, available));
+    if (wanted > 0) {
+        if (streamPosition_ != position_)
+            std::fseek(file_.get(), static_cast<long>(position_), SEEK_SET);
+        size_t got = std::fread(out, 1, static_cast<size_t>(wanted), file_.get());
+        streamPosition_ = position_ + static_cast<int64_t>(got);
+    }
+    position_ += count;
+}
+
+uint8_t SceneLoader::readByte() {
+    uint8_t b[1];
+    readBytes(b, 1);
+    return b[0];
+}
+
+uint16_t SceneLoader::readWord() {
+    uint8_t b[2];
+    readBytes(b, 2);
+    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+}
+
+int32_t SceneLoader::readDword() {
+    uint8_t b[4];
+    readBytes(b, 4);
+    uint32_t v = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+    int32_t value;
+    std::memcpy(&value, &v, sizeof value);
+    return value;
+}
+
+float SceneLoader::readFloat() {
+    int32_t bits = readDword();
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+Vector3 SceneLoader::readVector() {
+    float x = readFloat();
+    float y = readFloat();
+    float z = readFloat();
+    return Vector3(x, y, z);
+}
+
+SceneLoader::Color24 SceneLoader::readColor24() {
+    Color24 color;
+    color.red = readByte();
+    color.green = readByte();
+    color.blue = readByte();
+    return color;
+}
+
+void SceneLoader::skipTo(int64_t end) {
+    if (position_ < end)
+        position_ = std::max(position_, std::min(end, fileSize_));
+}
+
+SceneLoader::ReadBound::ReadBound(SceneLoader& loader, int64_t end)
+    : loader_(loader), saved_(loader.readLimit_) {
+    loader_.readLimit_ = std::min(saved_, end);
+}
+
+SceneLoader::ReadBound::~ReadBound() {
+    loader_.readLimit_ = saved_;
+}
+
+int64_t SceneLoader::remaining(int64_t end) const {
+    return std::max<int64_t>(0, std::min({end, fileSize_, readLimit_}) - position_);
+}
+
+uint32_t SceneLoader::entriesThatFit(uint32_t fileCount, int64_t entrySize, int64_t end) const {
+    // An entry counts when it starts before the end; a cut-off last entry keeps what
+    // the file holds of it and reads the rest as zero.
+    int64_t fit = (remaining(end) + entrySize - 1) / entrySize;
+    return static_cast<uint32_t>(std::min<int64_t>(fileCount, fit));
+}
+
+void SceneLoader::logCut(uint32_t kept, uint32_t fileCount) {
+    if (kept < fileCount)
+        gLog.message("[!] List cut short: the file holds %u of %u entries\n", kept, fileCount);
+}
+
+void SceneLoader::readName(char* buffer, int64_t size, int64_t end) {
+    ReadBound bound(*this, end);
+    int64_t n = 0;
+    for (;;) {
+        if (remaining(end) == 0) {
+            // The text runs to the end of its chunk without a zero byte.
+            break;
+        }
+        uint8_t c = readByte();
+        if (c == 0)
+            break;
+        if (n < size - 1)
+            buffer[n++] = static_cast<char>(c);
+    }
+    buffer[n] = '\0';
+}
+
+void SceneLoader::readFixedText(char* buffer, int64_t size) {
+    readBytes(buffer, size - 1);
+    buffer[size - 1] = '\0';
+}
+
+bool SceneLoader::readHeader(int64_t regionEnd, ChunkHeader& header) {
+    regionEnd = std::min(regionEnd, fileSize_);
+    if (position_ >= regionEnd)
+        return false;
+    header.id = readWord();
+    header.length = static_cast<uint32_t>(readDword());
+    header.start = position_;
+    header.valid = header.length >= HEADER_SIZE;
+    // A chunk reaching beyond its region is cut at the region's end.
+    int64_t end = static_cast<int64_t>(header.start) + header.length - HEADER_SIZE;
+    header.end = static_cast<int64_t>(std::min<int64_t>(end, regionEnd));
+    return true;
+}
+
+// ---- the file ----
+
+Scene* SceneLoader::load(const char* path) {
+    std::unique_ptr<Scene> newScene = allocateRecord<Scene>();
+    scene = newScene.get();
+    currentObject = nullptr;
+    currentCamera = nullptr;
+    currentLight = nullptr;
+    currentMaterial = nullptr;
+    mObjIndex = -1;
+    mCamIndex = -1;
+
+    // The file is closed when the load ends, however it ends.
+    struct CloseFile {
+        std::unique_ptr<std::FILE, FileCloser>& file;
+        ~CloseFile() { file.reset(); }
+    } closeFile{file_};
+    file_.reset(std::fopen(path, "rb"));
+    if (!file_)
+        gLog.error("Ops! Could't found");
+    std::fseek(file_.get(), 0, SEEK_END);
+    int64_t size = std::ftell(file_.get());
+    std::fseek(file_.get(), 0, SEEK_SET);
+    fileSize_ = size > 0 ? size : 0;
+    position_ = streamPosition_ = 0;
+    readLimit_ = std::numeric_limits<int64_t>::max();
+
+    if (readWord() != MAIN_CHUNK)
+        gLog.error("Corrupt 3ds!\n");
+    int64_t mainEnd = static_cast<int64_t>(static_cast<uint32_t>(readDword()));
+
+    ChunkHeader header;
+    while (readHeader(mainEnd, header)) {
+        gLog.message("chunk #%X (%ld bytes)\n", static_cast<unsigned>(header.id),
+                     static_cast<long>(header.length));
+        if (!header.valid)
+            break;
+        if (header.id == EDITOR_CHUNK)
+            readEditor(header.end);
+        else if (header.id == KEYFRAMER_CHUNK)
+            readKeyframer(header.end);
+        seek(header.end);
+    }
+
+    gLog.message(" Done reading %s !! \n", path);
+    return newScene.release();
+}
+
+void SceneLoader::readEditor(int64_t end) {
+    walk(end, [this](const ChunkHeader& h) {
+        if (h.id == NAMED_OBJECT)
+            readNamedObject(h.end);
+        else if (h.id == MATERIAL_BLOCK)
+            readMaterial(h.end);
+    });
+}
+
+void SceneLoader::readNamedObject(int64_t end) {
+    char name[256];
+    readName(name, sizeof name, end);
+    walk(end, [this, &name, end](const ChunkHeader& h) {
+        switch (h.id) {
+        case TRIANGLE_MESH:
+            gLog.message("[#] Polygon Mesh \n");
+            readMesh(h.end, name);
+            break;
+        case LIGHT:
+            gLog.message("[#] Lightchunk \n");
+            readLight(h.end, end);
+            break;
+        case CAMERA:
+            gLog.message("[#] Camerachunk \n");
+            readCamera(h.end, end);
+            break;
+        default:
+            break;
+        }
+    });
+}

@@ -1,0 +1,109 @@
+// quarn-inspect: loads 3DS scene files the way the demo does and says what was read.
+//
+//   quarn-inspect [--json] [--detail] [--no-textures] FILE...
+//
+// Like the demo it writes the log "QuarnWin32.log" in the current directory (the
+// loader's lines and each scene's report), makes an OpenGL context so textures
+// upload as in the demo, and ends with exit status 1 after a fatal error. The summary
+// goes to standard output; the loader's own standard-output lines go to standard
+// error, so that the summary (or the JSON lines) can be read on their own.
+#include "app/offscreen_gl.h"
+#include "log/log.h"
+#include "scene/scene_loader.h"
+#include "scene_summary.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char* const USAGE = "usage: quarn-inspect [--json] [--detail] [--no-textures] FILE...\n"
+                          "  --json         one JSON object per file, each on a line of its own\n"
+                          "  --detail       with --json: vertices, coordinates, faces, normals and keys too\n"
+                          "  --no-textures  don't read texture images (objects keep texture 0)\n";
+
+// While alive, whatever is written to standard output goes to standard error.
+class StdoutToStderr {
+  public:
+    StdoutToStderr() {
+        std::fflush(stdout);
+        saved_ = dup(STDOUT_FILENO);
+        if (saved_ >= 0)
+            dup2(STDERR_FILENO, STDOUT_FILENO);
+    }
+    ~StdoutToStderr() {
+        std::fflush(stdout);
+        if (saved_ >= 0) {
+            dup2(saved_, STDOUT_FILENO);
+            close(saved_);
+        }
+    }
+    StdoutToStderr(const StdoutToStderr&) = delete;
+    StdoutToStderr& operator=(const StdoutToStderr&) = delete;
+
+  private:
+    int saved_ = -1;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool json = false;
+    bool noTextures = false;
+    SummaryOptions options;
+    std::vector<std::string> files;
+    bool optionsDone = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!optionsDone && std::strcmp(arg, "--") == 0) {
+            optionsDone = true;
+        } else if (!optionsDone && std::strcmp(arg, "--json") == 0) {
+            json = true;
+        } else if (!optionsDone && std::strcmp(arg, "--detail") == 0) {
+            options.detail = true;
+        } else if (!optionsDone && std::strcmp(arg, "--no-textures") == 0) {
+            noTextures = true;
+        } else if (!optionsDone && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
+            std::fputs(USAGE, stdout);
+            return 0;
+        } else if (!optionsDone && arg[0] == '-' && arg[1] != '\0') {
+            std::fprintf(stderr, "quarn-inspect: unknown option %s\n%s", arg, USAGE);
+            return 1;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.empty()) {
+        std::fputs(USAGE, stderr);
+        return 1;
+    }
+
+    OffscreenGL gl;
+    std::string glError;
+    if (!gl.create(64, 64, glError)) {
+        std::fprintf(stderr, "quarn-inspect: no OpenGL context: %s\n", glError.c_str());
+        return 1;
+    }
+
+    for (const std::string& file : files) {
+        std::unique_ptr<Scene> scene;
+        SceneLoader loader;
+        loader.loadTextures = !noTextures;
+        {
+            StdoutToStderr redirect;
+            scene.reset(loader.load(file.c_str()));
+        }
+        scene->report();
+        std::string summary =
+            json ? jsonSummary(file, *scene, loader, options) : textSummary(file, *scene, loader, options);
+        std::fputs(summary.c_str(), stdout);
+        std::fflush(stdout);
+    }
+    if (gLog.file)
+        std::fflush(gLog.file);
+    return 0;
+}
