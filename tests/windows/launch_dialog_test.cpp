@@ -53,7 +53,7 @@ void press(UINT key) {
     PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
 }
 
-struct ControlSpec {
+struct ControlLayout {
     const char* className;
     int id;
     const char* text;
@@ -65,7 +65,7 @@ struct ControlSpec {
 
 TEST(LaunchDialog, TemplateHoldsEveryControlAsLaidOut) {
     const LONG VISIBLE_CHILD = WS_CHILD | WS_VISIBLE;
-    const std::vector<ControlSpec> controls = {
+    const std::vector<ControlLayout> controls = {
         {"Button", -1, "VORNIK", BS_GROUPBOX, {25, 62, 222, 54}},
         {"Static", -1, "Code: VORNIK", WS_GROUP, {30, 77, 73, 11}},
         {"Static", -1, "Music: VORNIK", WS_GROUP, {31, 100, 100, 11}},
@@ -95,34 +95,34 @@ TEST(LaunchDialog, TemplateHoldsEveryControlAsLaidOut) {
         EXPECT_EQ(client.bottom, size.bottom);
 
         HWND child = GetWindow(dialog, GW_CHILD);
-        for (const ControlSpec& spec : controls) {
-            ASSERT_NE(child, nullptr) << "missing control " << spec.text;
+        for (const ControlLayout& control : controls) {
+            ASSERT_NE(child, nullptr) << "missing control " << control.text;
             char className[64] = "";
             char text[128] = "";
             GetClassNameA(child, className, sizeof className);
             GetWindowTextA(child, text, sizeof text);
-            EXPECT_STRCASEEQ(className, spec.className) << spec.text;
-            EXPECT_STREQ(text, spec.text);
-            EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), spec.id) << spec.text;
+            EXPECT_STRCASEEQ(className, control.className) << control.text;
+            EXPECT_STREQ(text, control.text);
+            EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), control.id) << control.text;
             // The style word holds exactly the template's bits, apart from what the
             // buttons change themselves: the focused push button shows as the default
             // one, and the checked radio button of a group becomes its tab stop.
             LONG childStyle = GetWindowLongA(child, GWL_STYLE);
-            if ((spec.style & 0xF) == BS_PUSHBUTTON && std::string(className) == "Button")
+            if ((control.style & 0xF) == BS_PUSHBUTTON && std::string(className) == "Button")
                 childStyle &= ~static_cast<LONG>(BS_DEFPUSHBUTTON);
-            if ((spec.style & 0xF) == BS_AUTORADIOBUTTON)
+            if ((control.style & 0xF) == BS_AUTORADIOBUTTON)
                 childStyle &= ~static_cast<LONG>(WS_TABSTOP);
-            EXPECT_EQ(childStyle, spec.style | VISIBLE_CHILD) << spec.text;
+            EXPECT_EQ(childStyle, control.style | VISIBLE_CHILD) << control.text;
             // Position and size are converted from dialog units each on its own.
-            RECT expected = spec.units;
+            RECT expected = control.units;
             MapDialogRect(dialog, &expected);
             RECT actual;
             GetWindowRect(child, &actual);
             MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-            EXPECT_EQ(actual.left, expected.left) << spec.text;
-            EXPECT_EQ(actual.top, expected.top) << spec.text;
-            EXPECT_EQ(actual.right - actual.left, expected.right) << spec.text;
-            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << spec.text;
+            EXPECT_EQ(actual.left, expected.left) << control.text;
+            EXPECT_EQ(actual.top, expected.top) << control.text;
+            EXPECT_EQ(actual.right - actual.left, expected.right) << control.text;
+            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << control.text;
             child = GetWindow(child, GW_HWNDNEXT);
         }
         EXPECT_EQ(child, nullptr) << "more controls than laid out";
