@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang clang-format
+    clang clang-format libclang-rt-14-dev
     libsdl2-dev libmpg123-dev libjpeg-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libegl-dev libpng-dev
     libgl1-mesa-dri libegl-mesa0 libglx-mesa0 librsvg2-common
     xvfb xauth xdotool xfonts-base x11-utils libx11-dev
