@@ -108,7 +108,7 @@ TEST_F(LoaderTest, AWholeFileLogsEveryChunkInFileOrder) {
     lamp.falloff = 30;
 
     Chunk kf(0xB000);
-    kf.add(0xB00A).u16(5).bytes({'M', 'A', 'X', 'S', 'C', 'E', 'N', 'E', 0, 0}).u32(100);
+    kf.add(0xB00A).u16(5).bytes({'V', 'O', 'R', 'N', 'I', 'K', 'K', 'F', 0, 0}).u32(100);
     kf.add(0xB008).u32(0).u32(2);
     {
         Chunk node(0xB002);
@@ -178,7 +178,7 @@ TEST_F(LoaderTest, AWholeFileLogsEveryChunkInFileOrder) {
                            "[#] Lightchunk \n" +
                            fmt("chunk #B000 (%ld bytes)\n", kfSize) +
                            " [#] Keyframer header\n"
-                           "    - Version: 5, Length: 100, Dummy: MAXSCENE\n"
+                           "    - Version: 5, Length: 100, Dummy: VORNIKKF\n"
                            "  [#] Keyframer segment\n"
                            "    - SegStart: 0, SegEnd: 2\n"
                            "  [#] Keyframer object-node\n"

@@ -149,7 +149,7 @@ Chunk scaleTrack(const std::vector<Vec3>& keys) {
 
 Chunk keyframerChunk(const SceneDesc& scene) {
     Chunk kf(0xB000);
-    kf.add(0xB00A).u16(5).str("MAXSCENE").u32(100);
+    kf.add(0xB00A).u16(5).str("VORNIKKF").u32(100);
     uint32_t frames = 1;
     for (const CameraDesc& c : scene.cameras)
         frames = std::max<uint32_t>(frames, static_cast<uint32_t>(c.positionKeys.size()));
