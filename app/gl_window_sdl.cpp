@@ -47,21 +47,6 @@ void handleEvent(GLWindow& w, const SDL_Event& event) {
 
 } // namespace
 
-void GLWindow::setDefaults() {
-    width = 640;
-    height = 480;
-    fullScreen = false;
-    bitsPerPixel = 32;
-    cancelled = false;
-}
-
-bool GLWindow::setup() {
-    runLaunchDialog(*this);
-    if (cancelled)
-        std::exit(1);
-    return create();
-}
-
 bool GLWindow::create() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         gLog.error("Failed To Register The Window Class");

@@ -81,21 +81,6 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-void GLWindow::setDefaults() {
-    width = 640;
-    height = 480;
-    fullScreen = false;
-    bitsPerPixel = 32;
-    cancelled = false;
-}
-
-bool GLWindow::setup() {
-    runLaunchDialog(*this);
-    if (cancelled)
-        std::exit(1);
-    return create();
-}
-
 bool GLWindow::create() {
     activeWindow = this;
     windowGone = false;

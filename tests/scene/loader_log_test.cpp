@@ -7,21 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chunk_helpers.h"
+
 using tds::Chunk;
 
 namespace {
-
-Chunk text(uint16_t id, const std::string& s) {
-    Chunk c(id);
-    c.str(s);
-    return c;
-}
-
-Chunk color24(uint16_t id, uint8_t r, uint8_t g, uint8_t b) {
-    Chunk c(id);
-    c.u8(r).u8(g).u8(b);
-    return c;
-}
 
 // A keyframer node header as the loader reads it: a 20-byte name field, flags, a word.
 Chunk nodeHeader20(const std::string& name, uint16_t flags = 0x4000) {

@@ -7,21 +7,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "chunk_helpers.h"
+
 using tds::Chunk;
 
 namespace {
-
-Chunk text(uint16_t id, const std::string& s) {
-    Chunk c(id);
-    c.str(s);
-    return c;
-}
-
-Chunk color24(uint16_t id, uint8_t r, uint8_t g, uint8_t b) {
-    Chunk c(id);
-    c.u8(r).u8(g).u8(b);
-    return c;
-}
 
 Chunk colorChunk(uint16_t id, std::vector<Chunk> values) {
     Chunk c(id);

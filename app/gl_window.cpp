@@ -1,0 +1,20 @@
+// The settings and the launch of the render window, the same on every platform; the
+// window itself is made in the platform's gl_window_*.cpp.
+#include "app/gl_window.h"
+
+#include <cstdlib>
+
+void GLWindow::setDefaults() {
+    width = 640;
+    height = 480;
+    fullScreen = false;
+    bitsPerPixel = 32;
+    cancelled = false;
+}
+
+bool GLWindow::setup() {
+    runLaunchDialog(*this);
+    if (cancelled)
+        std::exit(1);
+    return create();
+}
