@@ -1,5 +1,7 @@
 #include "app/capture_options.h"
 
+#include "quarn_version.h"
+
 #include <cstring>
 
 namespace {
@@ -54,95 +56,171 @@ const char* usageText() {
            "                                   play the script offscreen and write it as a video at\n"
            "                                   50 frames per second with demo.mp3 looped as its sound\n"
            "                                   (needs ffmpeg; default size 640x480)\n"
+           "       quarn --version             print the version\n"
            "       quarn --help                show this text\n"
-           "The scene files are read from the working directory.\n";
+           "Files: started in a folder holding scene1.3ds, the scenes, textures and demo.mp3 are\n"
+           "read from the working directory and the log QuarnWin32.log is written there.\n"
+           "Otherwise they are read from the data folder installed beside the program\n"
+           "(../share/quarn from its folder) and the log goes to $XDG_STATE_HOME/quarn/\n"
+           "(~/.local/state/quarn/ by default). --capture and --record write where they are\n"
+           "told, relative to the working directory; a bare --record file name goes to\n"
+           "$XDG_VIDEOS_DIR when that is set and the data is the installed one.\n";
 }
 
-bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, std::string& error) {
-    result = CommandLine();
+const char* versionText() {
+    return "quarn " QUARN_VERSION "\n";
+}
+
+namespace {
+
+// The state of one pass over argv: each option's step reads its values through it.
+struct Parser {
+    int argc;
+    const char* const* argv;
+    int index;
+    CommandLine& result;
+    std::string& error;
     bool sizeGiven = false;
     bool passesGiven = false;
     bool modeGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const char* option = argv[i];
-        auto value = [&](const char* what) -> const char* {
-            if (i + 1 >= argc) {
-                error = std::string(option) + " needs " + what;
-                return nullptr;
-            }
-            return argv[++i];
-        };
-        auto setMode = [&](CommandLine::Mode mode) {
-            if (modeGiven) {
-                error = "choose one of --capture, --record and --benchmark";
-                return false;
-            }
-            modeGiven = true;
-            result.mode = mode;
-            return true;
-        };
-        if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
-            result.mode = CommandLine::HELP;
-            return true;
-        } else if (std::strcmp(option, "--capture") == 0) {
-            if (!setMode(CommandLine::CAPTURE))
-                return false;
-            const char* dir = value("a directory");
-            if (!dir)
-                return false;
-            if (*dir == '\0') {
-                error = "--capture needs a directory";
-                return false;
-            }
-            result.directory = dir;
-        } else if (std::strcmp(option, "--record") == 0) {
-            if (!setMode(CommandLine::RECORD))
-                return false;
-            const char* file = value("a video file name");
-            if (!file)
-                return false;
-            if (*file == '\0') {
-                error = "--record needs a video file name";
-                return false;
-            }
-            result.videoFile = file;
-        } else if (std::strcmp(option, "--benchmark") == 0) {
-            if (!setMode(CommandLine::BENCHMARK))
-                return false;
-        } else if (std::strcmp(option, "--size") == 0) {
-            const char* size = value("a size like 640x480");
-            if (!size)
-                return false;
-            if (sizeGiven || !parseSize(size, result.width, result.height)) {
-                error = sizeGiven
-                            ? "--size is given twice"
-                            : std::string("--size wants WIDTHxHEIGHT, 1 to 16384 each, not \"") + size + "\"";
-                return false;
-            }
-            sizeGiven = true;
-        } else if (std::strcmp(option, "--passes") == 0) {
-            const char* range = value("a range like 0-99");
-            if (!range)
-                return false;
-            if (passesGiven || !parseRange(range, result.firstPass, result.lastPass)) {
-                error = passesGiven ? "--passes is given twice"
-                                    : std::string("--passes wants FIRST-LAST with FIRST <= LAST, not \"") +
-                                          range + "\"";
-                return false;
-            }
-            passesGiven = true;
-        } else {
-            error = std::string("unknown option \"") + option + "\"";
+
+    const char* option() const { return argv[index]; }
+
+    // The option's value, or null with the error set when argv ends first.
+    const char* value(const char* what) {
+        if (index + 1 >= argc) {
+            error = std::string(option()) + " needs " + what;
+            return nullptr;
+        }
+        return argv[++index];
+    }
+
+    bool setMode(CommandLine::Mode mode) {
+        if (modeGiven) {
+            error = "choose one of --capture, --record and --benchmark";
             return false;
         }
+        modeGiven = true;
+        result.mode = mode;
+        return true;
     }
-    if (sizeGiven && result.mode == CommandLine::DEMO) {
-        error = "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+
+    // A value that must not be empty: "--capture needs a directory".
+    const char* nonEmptyValue(const char* what) {
+        const char* name = option();
+        const char* text = value(what);
+        if (text && *text == '\0') {
+            error = std::string(name) + " needs " + what;
+            return nullptr;
+        }
+        return text;
+    }
+};
+
+bool takeCapture(Parser& p) {
+    if (!p.setMode(CommandLine::CAPTURE))
+        return false;
+    const char* dir = p.nonEmptyValue("a directory");
+    if (dir)
+        p.result.directory = dir;
+    return dir != nullptr;
+}
+
+bool takeRecord(Parser& p) {
+    if (!p.setMode(CommandLine::RECORD))
+        return false;
+    const char* file = p.nonEmptyValue("a video file name");
+    if (file)
+        p.result.videoFile = file;
+    return file != nullptr;
+}
+
+bool takeBenchmark(Parser& p) {
+    return p.setMode(CommandLine::BENCHMARK);
+}
+
+bool takeSize(Parser& p) {
+    const char* size = p.value("a size like 640x480");
+    if (!size)
+        return false;
+    if (p.sizeGiven || !parseSize(size, p.result.width, p.result.height)) {
+        p.error = p.sizeGiven
+                      ? "--size is given twice"
+                      : std::string("--size wants WIDTHxHEIGHT, 1 to 16384 each, not \"") + size + "\"";
         return false;
     }
-    if (passesGiven && result.mode != CommandLine::CAPTURE && result.mode != CommandLine::RECORD) {
-        error = "--passes goes with --capture or --record";
+    p.sizeGiven = true;
+    return true;
+}
+
+bool takePasses(Parser& p) {
+    const char* range = p.value("a range like 0-99");
+    if (!range)
+        return false;
+    if (p.passesGiven || !parseRange(range, p.result.firstPass, p.result.lastPass)) {
+        p.error = p.passesGiven
+                      ? "--passes is given twice"
+                      : std::string("--passes wants FIRST-LAST with FIRST <= LAST, not \"") + range + "\"";
+        return false;
+    }
+    p.passesGiven = true;
+    return true;
+}
+
+struct OptionStep {
+    const char* name;
+    bool (*take)(Parser&);
+};
+
+const OptionStep OPTION_STEPS[] = {
+    {"--capture", takeCapture}, {"--record", takeRecord}, {"--benchmark", takeBenchmark},
+    {"--size", takeSize},       {"--passes", takePasses},
+};
+
+// Options that answer at once and end the parse: the rest of the line is not read.
+bool takeAnswerOption(const char* option, CommandLine& result) {
+    if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0)
+        result.mode = CommandLine::HELP;
+    else if (std::strcmp(option, "--version") == 0)
+        result.mode = CommandLine::VERSION;
+    else
+        return false;
+    return true;
+}
+
+// Options that only make sense with a mode.
+bool checkCombination(Parser& p) {
+    if (p.sizeGiven && p.result.mode == CommandLine::DEMO) {
+        p.error =
+            "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+        return false;
+    }
+    if (p.passesGiven && p.result.mode != CommandLine::CAPTURE && p.result.mode != CommandLine::RECORD) {
+        p.error = "--passes goes with --capture or --record";
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, std::string& error) {
+    result = CommandLine();
+    Parser parser{argc, argv, 1, result, error};
+    for (; parser.index < argc; ++parser.index) {
+        const char* option = parser.option();
+        if (takeAnswerOption(option, result))
+            return true;
+        const OptionStep* step = nullptr;
+        for (const OptionStep& candidate : OPTION_STEPS)
+            if (std::strcmp(option, candidate.name) == 0)
+                step = &candidate;
+        if (!step) {
+            error = std::string("unknown option \"") + option + "\"";
+            return false;
+        }
+        if (!step->take(parser))
+            return false;
+    }
+    return checkCombination(parser);
 }

@@ -9,7 +9,7 @@
 #include <string>
 
 struct CommandLine {
-    enum Mode { DEMO, CAPTURE, BENCHMARK, HELP, RECORD };
+    enum Mode { DEMO, CAPTURE, BENCHMARK, HELP, RECORD, VERSION };
     Mode mode = DEMO;
     std::string directory; // capture: where the frames go
     std::string videoFile; // record: the video to write
@@ -25,6 +25,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
 
 // The usage text, several lines, ending with a line end.
 const char* usageText();
+
+// "quarn VERSION" and a line end.
+const char* versionText();
 
 // Exit code for a command line that can't be understood.
 constexpr int USAGE_EXIT_CODE = 2;

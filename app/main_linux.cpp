@@ -2,6 +2,7 @@
 // play it offscreen (capture, benchmark, record).
 #include "app/capture.h"
 #include "app/capture_options.h"
+#include "app/data_folder.h"
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
 #include "app/record.h"
@@ -20,13 +21,24 @@ int main(int argc, char** argv) {
     case CommandLine::HELP:
         std::fputs(usageText(), stdout);
         return 0;
+    case CommandLine::VERSION:
+        std::fputs(versionText(), stdout);
+        return 0;
+    default:
+        break;
+    }
+    if (!enterDataFolder(commandLine, error)) {
+        std::fprintf(stderr, "quarn: %s\n", error.c_str());
+        return 1;
+    }
+    switch (commandLine.mode) {
     case CommandLine::CAPTURE:
         return runCapture(commandLine);
     case CommandLine::BENCHMARK:
         return runBenchmark(commandLine);
     case CommandLine::RECORD:
         return runRecord(commandLine);
-    case CommandLine::DEMO:
+    default:
         break;
     }
     return runDemo(gWindow);

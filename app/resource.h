@@ -1,4 +1,5 @@
-/* Identifiers of the program's dialog templates and their controls (resources.rc). */
+/* Identifiers of the program's resources and the launch dialog's controls (resources.rc);
+   the log console's are in log/log_console_ids.h. */
 #pragma once
 
 /* Launch dialog. */
@@ -13,6 +14,5 @@
 #define IDC_FULLSCREEN 1014
 #define IDC_NOSOUND 1031
 
-/* Log console. */
-#define IDD_CONSOLE 111
-#define IDC_CONSOLE_TEXT 1029
+/* The program's icon. */
+#define IDI_QUARN 100

@@ -1,5 +1,8 @@
 #include "log/log.h"
 
+#include "log/file_places.h"
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -22,12 +25,17 @@ std::string bannerLine(const char* text) {
 
 Log gLog(Log::FILE_OUTPUT);
 
-void Log::setFatalHandler(FatalHandler handler) { fatalHandler = handler; }
+void Log::setFatalHandler(FatalHandler handler) {
+    fatalHandler = handler;
+}
 
 Log::Log(int flags_) : flags(flags_) {
     if (flags & FILE_OUTPUT) {
         // A log that can't be created leaves the file output off; nothing else fails.
-        file = std::fopen("QuarnWin32.log", "wt");
+        std::string problem;
+        const std::string path = places::logFilePath(problem);
+        file = path.empty() ? nullptr : std::fopen(path.c_str(), "wt");
+        places::reportLogFile(path, problem, file ? 0 : errno);
     }
     if (flags & CONSOLE) {
         if (!logconsole::open(*this))

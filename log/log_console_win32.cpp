@@ -2,7 +2,7 @@
 // each message as a line of its own, and a message box for an error text.
 #include "log/log.h"
 
-#include "app/resource.h"
+#include "log/log_console_ids.h"
 
 #include <windows.h>
 

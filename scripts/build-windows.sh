@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program with mingw-w64 in build-windows/ and makes the folder
-# a viewer unpacks: dist/quarn-win64/ (quarn.exe beside the data files) and its zip,
-# dist/quarn-win64.zip. With --tests it also builds the Windows tests.
+# a viewer unpacks: dist/quarn-win64/ (quarn.exe beside the data files and README.txt)
+# and its zip, dist/quarn-<version>-win64.zip. With --tests it also builds the Windows tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -17,7 +17,9 @@ cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release \
 cmake --build build-windows -j"$jobs" "${targets[@]}"
 
 dist=dist/quarn-win64
-rm -rf "$dist" dist/quarn-win64.zip
+version=$(cat build-windows/version.txt)
+zip_name=quarn-$version-win64.zip
+rm -rf "$dist" dist/quarn-*win64.zip
 mkdir -p "$dist"
 x86_64-w64-mingw32-strip -o "$dist/quarn.exe" build-windows/app/quarn.exe
 # The program reads its files by plain name from its working directory: everything
@@ -25,5 +27,7 @@ x86_64-w64-mingw32-strip -o "$dist/quarn.exe" build-windows/app/quarn.exe
 if [ -d data ]; then
     cp -R data/. "$dist/"
 fi
-(cd dist && zip -qr quarn-win64.zip quarn-win64)
-echo "Windows build: $dist/ and dist/quarn-win64.zip ($(du -h dist/quarn-win64.zip | cut -f1))"
+# What the folder holds, in Windows line ends.
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' packaging/windows/README.txt > "$dist/README.txt"
+(cd dist && zip -qr "$zip_name" quarn-win64)
+echo "Windows build: $dist/ and dist/$zip_name ($(du -h "dist/$zip_name" | cut -f1))"

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool xfonts-base x11-utils libx11-dev
     ffmpeg lame mpg123 assimp-utils
     g++-mingw-w64-x86-64-posix
+    dpkg-dev fakeroot lintian desktop-file-utils icoutils imagemagick man-db zip
 )
 if [ "${1:-}" = "--with-wine" ]; then
     packages+=(wine wine64 pulseaudio pulseaudio-utils fonts-wine imagemagick zip)

@@ -1,6 +1,6 @@
 // The log console (template 111): lines in its text box, its limit, Cancel, and the
 // error box.
-#include "app/resource.h"
+#include "log/log_console_ids.h"
 #include "log/log.h"
 #include "win32_test_support.h"
 

@@ -9,6 +9,7 @@
 // error, so that the summary (or the JSON lines) can be read on their own.
 #include "app/offscreen_gl.h"
 #include "log/log.h"
+#include "quarn_version.h"
 #include "scene/scene_loader.h"
 #include "scene_summary.h"
 
@@ -24,7 +25,9 @@ namespace {
 const char* const USAGE = "usage: quarn-inspect [--json] [--detail] [--no-textures] FILE...\n"
                           "  --json         one JSON object per file, each on a line of its own\n"
                           "  --detail       with --json: vertices, coordinates, faces, normals and keys too\n"
-                          "  --no-textures  don't read texture images (objects keep texture 0)\n";
+                          "  --no-textures  don't read texture images (objects keep texture 0)\n"
+                          "  --version      print the version\n"
+                          "The log QuarnWin32.log goes where the demo's goes (see quarn --help).\n";
 
 // While alive, whatever is written to standard output goes to standard error.
 class StdoutToStderr {
@@ -69,6 +72,9 @@ int main(int argc, char** argv) {
             noTextures = true;
         } else if (!optionsDone && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
             std::fputs(USAGE, stdout);
+            return 0;
+        } else if (!optionsDone && std::strcmp(arg, "--version") == 0) {
+            std::fputs("quarn-inspect " QUARN_VERSION "\n", stdout);
             return 0;
         } else if (!optionsDone && arg[0] == '-' && arg[1] != '\0') {
             std::fprintf(stderr, "quarn-inspect: unknown option %s\n%s", arg, USAGE);
