@@ -81,28 +81,18 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-bool GLWindow::create() {
-    activeWindow = this;
-    windowGone = false;
+namespace {
 
-    // 1. The client rectangle.
-    RECT windowRect;
-    windowRect.left = 0;
-    windowRect.top = 0;
-    windowRect.right = width;
-    windowRect.bottom = height;
+// Steps of GLWindow::create, in order.
 
-    // 2.
-    instance = GetModuleHandleA(nullptr);
-
-    // 3. The window class.
+void registerWindowClass(HINSTANCE instance) {
     WNDCLASSA windowClass;
     std::memset(&windowClass, 0, sizeof windowClass);
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
-    windowClass.hInstance = static_cast<HINSTANCE>(instance);
+    windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = nullptr;
@@ -110,84 +100,86 @@ bool GLWindow::create() {
     windowClass.lpszClassName = CLASS_NAME;
     if (!RegisterClassA(&windowClass))
         gLog.error("Failed To Register The Window Class");
+}
 
-    // 4. Styles.
+struct WindowStyles {
     DWORD exStyle;
     DWORD style;
+};
+
+// A borderless popup for full screen (with the cursor hidden), a framed window otherwise.
+WindowStyles chooseStyles(bool fullScreen) {
     if (fullScreen) {
         ShowCursor(FALSE);
-        exStyle = WS_EX_APPWINDOW;
-        style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    } else {
-        exStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-        style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+        return {WS_EX_APPWINDOW, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN};
     }
+    return {WS_EX_APPWINDOW | WS_EX_WINDOWEDGE,
+            WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN};
+}
 
-    // 5. Grow the rectangle by the frame, so the client area is width x height.
-    AdjustWindowRectEx(&windowRect, style, FALSE, exStyle);
-
-    // 6. Position: centred by the client size, or the screen's corner.
+// The window, created hidden: the client area is width x height, centred by the
+// client size, or at the screen's corner in full screen.
+HWND createHiddenWindow(GLWindow& w, const WindowStyles& styles) {
+    RECT windowRect;
+    windowRect.left = 0;
+    windowRect.top = 0;
+    windowRect.right = w.width;
+    windowRect.bottom = w.height;
+    AdjustWindowRectEx(&windowRect, styles.style, FALSE, styles.exStyle);
     int x = 0;
     int y = 0;
-    if (!fullScreen) {
-        x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
-        y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+    if (!w.fullScreen) {
+        x = GetSystemMetrics(SM_CXSCREEN) / 2 - w.width / 2;
+        y = GetSystemMetrics(SM_CYSCREEN) / 2 - w.height / 2;
     }
+    return CreateWindowExA(styles.exStyle, CLASS_NAME, WINDOW_TITLE,
+                           styles.style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y,
+                           windowRect.right - windowRect.left, windowRect.bottom - windowRect.top, nullptr,
+                           nullptr, static_cast<HINSTANCE>(w.instance), nullptr);
+}
 
-    // 7. The window, created hidden.
-    window = CreateWindowExA(exStyle, CLASS_NAME, WINDOW_TITLE, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x,
-                             y, windowRect.right - windowRect.left, windowRect.bottom - windowRect.top,
-                             nullptr, nullptr, static_cast<HINSTANCE>(instance), nullptr);
-    if (!window) {
-        destroy();
-        gLog.error("Window Creation GError.Error");
-    }
+// Releases what was made so far and ends with the error text.
+[[noreturn]] void failCreate(GLWindow& w, const char* text) {
+    w.destroy();
+    gLog.error("%s", text);
+}
 
-    // 8.
+// The device context with the pixel format set, then the current rendering context.
+void createRenderContext(GLWindow& w) {
     if (!pixelFormatBuilt)
-        buildPixelFormat(bitsPerPixel);
+        buildPixelFormat(w.bitsPerPixel);
+    w.deviceContext = GetDC(hwndOf(w));
+    if (!w.deviceContext)
+        failCreate(w, "Can't Create A GL Device Context");
+    int format = ChoosePixelFormat(hdcOf(w), &pixelFormat);
+    if (format == 0)
+        failCreate(w, "Can't Find A Suitable PixelFormat");
+    if (!SetPixelFormat(hdcOf(w), format, &pixelFormat))
+        failCreate(w, "Can't Set The PixelFormat");
+    w.renderContext = wglCreateContext(hdcOf(w));
+    if (!w.renderContext)
+        failCreate(w, "Can't Create A GL Rendering Context");
+    if (!wglMakeCurrent(hdcOf(w), hglrcOf(w)))
+        failCreate(w, "Can't Activate The GL Rendering Context");
+}
 
-    // 9.
-    deviceContext = GetDC(hwndOf(*this));
-    if (!deviceContext) {
-        destroy();
-        gLog.error("Can't Create A GL Device Context");
-    }
+} // namespace
 
-    // 10.
-    int format = ChoosePixelFormat(hdcOf(*this), &pixelFormat);
-    if (format == 0) {
-        destroy();
-        gLog.error("Can't Find A Suitable PixelFormat");
-    }
-
-    // 11.
-    if (!SetPixelFormat(hdcOf(*this), format, &pixelFormat)) {
-        destroy();
-        gLog.error("Can't Set The PixelFormat");
-    }
-
-    // 12.
-    renderContext = wglCreateContext(hdcOf(*this));
-    if (!renderContext) {
-        destroy();
-        gLog.error("Can't Create A GL Rendering Context");
-    }
-
-    // 13.
-    if (!wglMakeCurrent(hdcOf(*this), hglrcOf(*this))) {
-        destroy();
-        gLog.error("Can't Activate The GL Rendering Context");
-    }
-
-    // 14. A full-screen window stays hidden until enterFullScreen.
+bool GLWindow::create() {
+    activeWindow = this;
+    windowGone = false;
+    instance = GetModuleHandleA(nullptr);
+    registerWindowClass(static_cast<HINSTANCE>(instance));
+    window = createHiddenWindow(*this, chooseStyles(fullScreen));
+    if (!window)
+        failCreate(*this, "Window Creation GError.Error");
+    createRenderContext(*this);
+    // A full-screen window stays hidden until enterFullScreen.
     if (!fullScreen) {
         ShowWindow(hwndOf(*this), SW_SHOW);
         SetForegroundWindow(hwndOf(*this));
         SetFocus(hwndOf(*this));
     }
-
-    // 15.
     glViewport(0, 0, width, height);
     return true;
 }

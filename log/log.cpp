@@ -25,9 +25,7 @@ std::string bannerLine(const char* text) {
 
 Log gLog(Log::FILE_OUTPUT);
 
-void Log::setFatalHandler(FatalHandler handler) {
-    fatalHandler = handler;
-}
+void Log::setFatalHandler(FatalHandler handler) { fatalHandler = handler; }
 
 Log::Log(int flags_) : flags(flags_) {
     if (flags & FILE_OUTPUT) {

@@ -55,6 +55,7 @@ TEST(CommandLine, Benchmark) {
     EXPECT_EQ(p.line.width, 1280);
     EXPECT_EQ(p.line.height, 1024);
     EXPECT_EQ(parse({"--help"}).line.mode, CommandLine::HELP);
+    EXPECT_EQ(parse({"--version", "--bogus"}).line.mode, CommandLine::VERSION);
 }
 
 TEST(CommandLine, MistakesAreRefusedWithAReason) {
