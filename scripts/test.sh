@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every check: the build and all tests, the sanitizer build of the tests,
-# and the cross-compile of the portable core for Windows. Exits non-zero on any failure.
+# Runs every check: the build and all tests, the Debian package, the sanitizer build
+# of the tests, and the cross-compile of the portable core for Windows. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -11,6 +11,10 @@ scripts/install-deps.sh
 echo "== build and test (build/)"
 scripts/build.sh
 (cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== the Debian package: build, lintian, unpacked run (scripts/package.sh, tests/package/)"
+scripts/package.sh
+tests/package/check_package.sh "dist/quarn_$(cat build-package/version.txt)_amd64.deb"
 
 echo "== sanitizers: AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUARN_SANITIZE=ON \
