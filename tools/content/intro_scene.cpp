@@ -75,12 +75,12 @@ Mesh stars(Rng& rng, int count) {
 
 // Object 0: the wire landscape, the globe over the basin with its ring, the stars.
 Mesh wireWorld(uint32_t seed) {
-    Mesh land = gridSurface(44, 44, [&](double u, double v) { return landPoint(u, v, seed); });
+    Mesh land = gridSurface(38, 38, [&](double u, double v) { return landPoint(u, v, seed); });
     land.append(uvSphere(V3(0, 0, 110), 55, 20, 12));
     land.append(tube([](double t) { return V3(std::cos(2 * kPi * t) * 95, std::sin(2 * kPi * t) * 95, 110); },
                      6, 48, 4));
     Rng rng(seed ^ 0x1111);
-    land.append(stars(rng, 220));
+    land.append(stars(rng, 180));
     return land;
 }
 
@@ -90,7 +90,7 @@ Mesh ground(uint32_t seed) {
     Mesh g;
     for (double depth : {22.0, 4.0}) { // the deeper layer first: it is the farther one from above
         Mesh layer =
-            gridSurface(24, 24, [&](double u, double v) { return landPoint(u, v, seed) - V3(0, 0, depth); });
+            gridSurface(20, 20, [&](double u, double v) { return landPoint(u, v, seed) - V3(0, 0, depth); });
         layer.flip(); // face up, towards the light
         g.append(layer);
     }
@@ -106,7 +106,7 @@ Mesh title(const std::string& text) {
     V3 up = cross(right, dir);
     V3 center = kStart + dir * kTitleDistance;
     const double px = 11.0;
-    const int layers = 7;
+    const int layers = 6;
     double width = textWidth(text);
     Mesh m;
     for (int layer = 0; layer < layers; ++layer) {
@@ -147,7 +147,7 @@ Mesh curtains(uint32_t seed) {
         double r = kCurtainRadius - kCurtainSpacing * k;
         double top = 260 + 1150 * std::pow(1.0 - static_cast<double>(k) / walls, 1.6);
         double phase = rng.range(0, 2 * kPi), waves = 3 + k % 4;
-        Mesh wall = gridSurface(72, 1, [&](double u, double v) {
+        Mesh wall = gridSurface(56, 1, [&](double u, double v) {
             double a = 2 * kPi * u;
             double h = top * (1.0 + 0.28 * std::sin(waves * a + phase) + 0.12 * std::sin(7 * a - phase));
             return V3(std::cos(a) * r, std::sin(a) * r, -120 + v * (h + 120));
