@@ -86,15 +86,16 @@ int partOfPass(const ScriptLength& length, int pass) {
     return 0;
 }
 
-// Whether the pass is one of perPart passes spread evenly over its part, none at the
-// part's very start or end.
+// Whether the pass is one of perPart passes spread evenly over its part, the first
+// a tenth of a spacing in (so part 1's, with its light breathing every 314 passes,
+// don't all fall into the dark of the breath).
 bool evenlyChosen(const ScriptLength& length, int pass, int perPart) {
     int part = partOfPass(length, pass), start = 0;
     for (int p = 1; p < part; ++p)
         start += length.presented[p];
     int n = length.presented[part];
     for (int k = 0; k < perPart; ++k)
-        if (pass == start + static_cast<int>((k + 0.5) * n / perPart))
+        if (pass == start + static_cast<int>((k + 0.1) * n / perPart))
             return true;
     return false;
 }
