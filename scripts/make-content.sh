@@ -5,9 +5,10 @@
 #   scripts/make-content.sh [--seed N] [--out DIR]
 #
 # Builds the generator (tools/content) if needed, writes the scenes and textures,
-# renders the song to a WAV and encodes it with lame at 128 kbit/s. The encoded
-# stream's peaks can overshoot the WAV's, so the MP3 is decoded again (mpg123)
-# and, while its peak is above -1.2 dBFS, encoded once more a little softer.
+# renders the song to a WAV (mastered to -14 LUFS under a -2 dBTP limiter) and
+# encodes it with lame at 128 kbit/s. The encoded stream's peaks can overshoot the
+# WAV's, so the MP3 is decoded again (mpg123) and, while its true peak is above
+# -1.2 dBTP, encoded once more a little softer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seed=1999
@@ -33,11 +34,11 @@ tool=build/tools/content/quarn_content
 for scale in 1.0 0.95 0.9 0.85 0.8 0.75 0.7; do
     lame --quiet --cbr -b 128 -q 2 --noreplaygain --scale "$scale" "$wav" "$out/demo.mp3"
     mpg123 -q -s "$out/demo.mp3" > "$raw"
-    peak=$("$tool" --peak "$raw")
-    echo "$out/demo.mp3: scale $scale, decoded peak $peak dBFS"
+    read -r peak lufs range < <("$tool" --peak "$raw")
+    echo "$out/demo.mp3: scale $scale, decoded true peak $peak dBTP, $lufs LUFS, range $range LU"
     if awk -v p="$peak" 'BEGIN { exit !(p <= -1.2) }'; then
         exit 0
     fi
 done
-echo "demo.mp3 still peaks above -1.2 dBFS" >&2
+echo "demo.mp3 still peaks above -1.2 dBTP" >&2
 exit 1

@@ -1,11 +1,13 @@
 // The content generator's parts: the winding the loader's normals expect, faces
 // without area left out, the TGA layout the texture loader reads, evenly spaced
-// camera keys, seamless closed tubes, and credits the font can spell.
+// camera keys, seamless closed tubes, credits the font can spell, and a loudness
+// meter that agrees with the standard.
 #include "content.h"
 #include "flight.h"
 #include "font.h"
 #include "geometry.h"
 #include "image.h"
+#include "loudness.h"
 #include "music.h"
 #include "textures.h"
 
@@ -152,4 +154,17 @@ TEST(ContentMusic, WavHeaderDescribes16BitStereoAt44100) {
     EXPECT_EQ(b[40] | b[41] << 8, 8);                   // data bytes
     EXPECT_NEAR(s.peakDb(), 0.0, 1e-9);
     EXPECT_EQ(kStepSamples * 4 * kSongBpm, 44100 * 60); // bars fall on whole samples
+}
+
+TEST(ContentMusic, LoudnessMeterReadsAToneAsTheStandardDoes) {
+    // A 1 kHz tone at -20 dBFS in both channels is -20 LUFS (the K-weighting is
+    // neutral there), has no loudness range and a true peak of -20 dBTP.
+    std::vector<double> tone(2 * 44100 * 10);
+    double amplitude = std::pow(10.0, -20.0 / 20.0);
+    for (size_t i = 0; i < tone.size() / 2; ++i)
+        tone[2 * i] = tone[2 * i + 1] = amplitude * std::sin(2 * kPi * 1000.0 * i / 44100.0 + 0.3);
+    Loudness l = measureLoudness(tone, 44100);
+    EXPECT_NEAR(l.integrated, -20.0, 0.2);
+    EXPECT_NEAR(l.range, 0.0, 0.1);
+    EXPECT_NEAR(l.truePeak, -20.0, 0.1);
 }

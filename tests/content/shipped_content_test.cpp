@@ -304,3 +304,31 @@ TEST(ShippedSoundtrack, LastsLongerThanTheScriptAndPeaksBelowMinusOneDecibel) {
     ASSERT_GT(seconds, 120.0);
     EXPECT_LT(rms(0, 30), rms(64, 120) - 1.5);
 }
+
+TEST(ShippedSoundtrack, IsMasteredWithoutOffsetUnderMinusOneTruePeakAndWithShapedLoudness) {
+    if (!haveCommand("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is not installed";
+    // ffmpeg's R128 meter (with true peak) and its DC offset per channel, on the
+    // decoded MP3 as the demo plays it.
+    std::string out = commandOutput("ffmpeg -hide_banner -nostats -i '" + dataDir() +
+                                    "/demo.mp3' -af ebur128=peak=true,astats=measure_perchannel=DC_offset:"
+                                    "measure_overall=none -f null - 2>&1");
+    std::smatch m;
+    std::string summary = out.substr(std::min(out.size(), out.rfind("Summary:")));
+    auto value = [&](const std::string& pattern) {
+        EXPECT_TRUE(std::regex_search(summary, m, std::regex(pattern))) << pattern << " in\n" << summary;
+        return m.empty() ? 0.0 : std::stod(m[1]);
+    };
+    double integrated = value(R"(I:\s+(-?[\d.]+) LUFS)"), range = value(R"(LRA:\s+(-?[\d.]+) LU)"),
+           peak = value(R"(Peak:\s+(-?[\d.]+) dBFS)");
+    EXPECT_GE(integrated, -16.0);
+    EXPECT_LE(integrated, -12.0);
+    EXPECT_GE(range, 5.0) << "intro, build-up and breakdown must stand apart from the theme";
+    EXPECT_LE(peak, -1.0) << "true peak";
+    std::regex dc(R"(DC offset: (-?[\d.]+))");
+    int channels = 0;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), dc); it != std::sregex_iterator();
+         ++it, ++channels)
+        EXPECT_LT(std::fabs(std::stod((*it)[1])), 0.001) << "channel " << channels;
+    EXPECT_EQ(channels, 2);
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace content {
 
@@ -29,7 +30,12 @@ V3 Spline::at(double t) const {
            0.5;
 }
 
-std::vector<V3> sampleFlight(const Spline& spline, int count, double ease) {
+namespace {
+
+// count positions along the curve at the arc lengths travelled(x) * length, for key
+// times x from 0 to 1; travelled rises from 0 to 1.
+std::vector<V3> sampleByTravel(const Spline& spline, int count,
+                               const std::function<double(double)>& travelled) {
     // Arc length table over a fine parameter grid.
     const int steps = 20000;
     std::vector<double> length(steps + 1, 0.0);
@@ -40,6 +46,25 @@ std::vector<V3> sampleFlight(const Spline& spline, int count, double ease) {
         prev = p;
     }
     double total = length[steps];
+    std::vector<V3> out;
+    out.reserve(count);
+    int j = 0;
+    for (int k = 0; k < count; ++k) {
+        double x = count > 1 ? static_cast<double>(k) / (count - 1) : 0.0;
+        double target = travelled(x) * total;
+        while (j < steps && length[j + 1] < target)
+            ++j;
+        double seg = length[j + 1] - length[j];
+        double f = seg > 0 ? (target - length[j]) / seg : 0.0;
+        f = std::clamp(f, 0.0, 1.0);
+        out.push_back(spline.at((j + f) / steps));
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<V3> sampleFlight(const Spline& spline, int count, double ease) {
     // Distance travelled as a function of key time x in 0..1: constant speed with
     // smooth (sine) ramps over the first and last `ease` of the time.
     auto travelled = [&](double x) {
@@ -56,20 +81,23 @@ std::vector<V3> sampleFlight(const Spline& spline, int count, double ease) {
             d = e / 2.0 + (x - e);
         return d / cruise;
     };
-    std::vector<V3> out;
-    out.reserve(count);
-    int j = 0;
-    for (int k = 0; k < count; ++k) {
-        double x = count > 1 ? static_cast<double>(k) / (count - 1) : 0.0;
-        double target = travelled(x) * total;
-        while (j < steps && length[j + 1] < target)
-            ++j;
-        double seg = length[j + 1] - length[j];
-        double f = seg > 0 ? (target - length[j]) / seg : 0.0;
-        f = std::clamp(f, 0.0, 1.0);
-        out.push_back(spline.at((j + f) / steps));
-    }
-    return out;
+    return sampleByTravel(spline, count, travelled);
+}
+
+std::vector<V3> sampleFlightPaced(const Spline& spline, int count,
+                                  const std::function<double(double)>& speed) {
+    // The integral of the speed over key time, tabulated and normalised.
+    const int steps = 4096;
+    std::vector<double> travelled(steps + 1, 0.0);
+    for (int i = 1; i <= steps; ++i)
+        travelled[i] = travelled[i - 1] + speed((i - 0.5) / steps);
+    for (double& t : travelled)
+        t /= travelled[steps];
+    return sampleByTravel(spline, count, [&](double x) {
+        double s = std::clamp(x, 0.0, 1.0) * steps;
+        int i = std::min(static_cast<int>(s), steps - 1);
+        return travelled[i] + (travelled[i + 1] - travelled[i]) * (s - i);
+    });
 }
 
 std::vector<tds::Vec3> toKeys(const std::vector<V3>& positions) {

@@ -6,6 +6,7 @@
 
 #include "geometry.h"
 
+#include <functional>
 #include <vector>
 
 namespace content {
@@ -26,6 +27,11 @@ class Spline {
 // the share of the keys at each end over which the speed rises from and falls to
 // zero; 0 gives a constant speed (for closed loops).
 std::vector<V3> sampleFlight(const Spline& spline, int count, double ease);
+
+// count positions along the curve where the speed over key time x (0..1) follows
+// speed(x) > 0, scaled so that the keys cover the whole curve.
+std::vector<V3> sampleFlightPaced(const Spline& spline, int count,
+                                  const std::function<double(double)>& speed);
 
 std::vector<tds::Vec3> toKeys(const std::vector<V3>& positions);
 

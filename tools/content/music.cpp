@@ -1,5 +1,6 @@
 #include "music.h"
 
+#include "loudness.h"
 #include "rng.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@ namespace {
 constexpr double kTau = 6.28318530717958647692;
 constexpr int kRate = 44100;
 constexpr int kStepsPerBar = 16;
+constexpr size_t kBarSamples = static_cast<size_t>(kStepSamples) * kStepsPerBar;
 
 double midiHz(double note) {
     return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
@@ -115,17 +117,34 @@ struct LowPass {
 double saw(double phase) {
     return 2.0 * (phase - std::floor(phase)) - 1.0;
 }
+// A pulse wave with its mean taken out: a narrow pulse would otherwise carry a
+// constant offset into the mix.
 double pulse(double phase, double width) {
-    return (phase - std::floor(phase)) < width ? 1.0 : -1.0;
+    return ((phase - std::floor(phase)) < width ? 1.0 : -1.0) - (2.0 * width - 1.0);
 }
+
+// DC blocker: a one-pole high-pass at about 20 Hz.
+struct DcBlocker {
+    double x1 = 0, y1 = 0;
+    double run(double x) {
+        const double r = 1.0 - kTau * 20.0 / kRate;
+        double y = x - x1 + r * y1;
+        x1 = x;
+        y1 = y;
+        return y;
+    }
+};
 
 struct Synth {
     Mixer mix;
     Rng noise;
+    double level = 1.0; // the loudness of the section being played, applied to every voice
     explicit Synth(size_t n, uint64_t seed) : mix(n), noise(seed) {}
     double white() { return noise.uniform() * 2.0 - 1.0; }
 
     void kick(size_t at, double vel) {
+        vel *= level;
+        DcBlocker dc;
         const int len = kRate * 35 / 100;
         double phase = 0;
         for (int i = 0; i < len; ++i) {
@@ -133,11 +152,12 @@ struct Synth {
             double f = 45 + 110 * std::exp(-t * 30);
             phase += f / kRate;
             double env = std::exp(-t * 9) * std::min(1.0, i / 40.0);
-            double v = std::sin(kTau * phase) * env * vel + 0.3 * std::exp(-t * 300) * white() * vel;
+            double v = dc.run(std::sin(kTau * phase) * env * vel + 0.3 * std::exp(-t * 300) * white() * vel);
             mix.put(at + i, v, v, 0.0, 0.05);
         }
     }
     void snare(size_t at, double vel) {
+        vel *= level;
         const int len = kRate / 4;
         double prev = 0;
         for (int i = 0; i < len; ++i) {
@@ -151,6 +171,7 @@ struct Synth {
         }
     }
     void hat(size_t at, double vel, bool open) {
+        vel *= level;
         const int len = open ? kRate / 4 : kRate / 20;
         double a = 0, b = 0;
         for (int i = 0; i < len; ++i) {
@@ -164,6 +185,7 @@ struct Synth {
         }
     }
     void crash(size_t at, double vel) {
+        vel *= level;
         const int len = kRate * 2;
         double a = 0;
         for (int i = 0; i < len; ++i) {
@@ -177,6 +199,7 @@ struct Synth {
     }
     // A sweep of filtered noise rising over len samples into a downbeat.
     void riser(size_t at, int len, double vel) {
+        vel *= level;
         LowPass lp;
         for (int i = 0; i < len; ++i) {
             double x = static_cast<double>(i) / len;
@@ -186,7 +209,9 @@ struct Synth {
         }
     }
     void bass(size_t at, int len, int note, double vel, double bright) {
+        vel *= level;
         LowPass lp;
+        DcBlocker dc;
         double hz = midiHz(note), phase = 0, sub = 0;
         int total = len + kRate / 50;
         for (int i = 0; i < total; ++i) {
@@ -196,14 +221,16 @@ struct Synth {
             double env = (i < len ? 1.0 : std::exp(-(i - len) / (kRate * 0.004))) * std::min(1.0, i / 60.0);
             double cutoff = 180 + bright * 1400 * std::exp(-t * 14);
             double x = 0.6 * saw(phase) + 0.4 * pulse(phase, 0.5);
-            double v = (lp.run(x, cutoff, 0.5) + 0.45 * std::sin(kTau * sub)) * env * vel;
+            double v = dc.run((lp.run(x, cutoff, 0.5) + 0.45 * std::sin(kTau * sub)) * env * vel);
             mix.put(at + i, v, v, 0.0, 0.02);
         }
     }
     void pad(size_t at, int len, int note, double vel, double bright) {
         const double detune[3] = {-0.11, 0.0, 0.12};
         const double pans[3] = {-0.7, 0.0, 0.7};
+        vel *= level;
         LowPass lp[3];
+        DcBlocker dcLeft, dcRight;
         double phase[3] = {0.13, 0.51, 0.77};
         int release = kRate * 3 / 2;
         for (int i = 0; i < len + release; ++i) {
@@ -218,23 +245,28 @@ struct Synth {
                 l += v * panLeft(pans[k]);
                 r += v * panRight(pans[k]);
             }
-            mix.put(at + i, l * env * vel, r * env * vel, 0.1, 0.5);
+            mix.put(at + i, dcLeft.run(l * env * vel), dcRight.run(r * env * vel), 0.1, 0.5);
         }
     }
     void pluck(size_t at, int note, double vel, double bright, double pan) {
+        vel *= level;
         LowPass lp;
+        DcBlocker dc;
         double hz = midiHz(note), phase = 0;
         int len = kRate / 3;
         for (int i = 0; i < len; ++i) {
             double t = static_cast<double>(i) / kRate;
             phase += hz / kRate;
             double env = std::exp(-t * 14) * std::min(1.0, i / 30.0);
-            double v = lp.run(pulse(phase, 0.3), 400 + bright * 5000 * std::exp(-t * 20), 0.7) * env * vel;
+            double v =
+                dc.run(lp.run(pulse(phase, 0.3), 400 + bright * 5000 * std::exp(-t * 20), 0.7) * env * vel);
             mix.put(at + i, v * panLeft(pan), v * panRight(pan), 0.45, 0.2);
         }
     }
     void lead(size_t at, int len, int note, double vel) {
+        vel *= level;
         LowPass lp;
+        DcBlocker dc;
         double hz = midiHz(note), phase = 0;
         int release = kRate / 5;
         for (int i = 0; i < len + release; ++i) {
@@ -245,7 +277,7 @@ struct Synth {
             if (i >= len)
                 env *= std::exp(-(i - len) / (kRate * 0.05));
             double x = 0.6 * pulse(phase, 0.25 + 0.1 * std::sin(t * 3)) + 0.4 * saw(phase * 1.003);
-            double v = lp.run(x, 2600 + 1200 * std::exp(-t * 8), 0.9) * env * vel;
+            double v = dc.run(lp.run(x, 2600 + 1200 * std::exp(-t * 8), 0.9) * env * vel);
             mix.put(at + i, v, v, 0.35, 0.25);
         }
     }
@@ -312,6 +344,235 @@ void applyRoom(Mixer& m) {
     run(m.room.right, m.dry.right, 23);
 }
 
+// Where a bar stands in the song and how it sounds.
+struct BarPlan {
+    int bar;
+    Section sec;
+    Chord ch;
+    int inSec;     // bar within its section
+    bool lastBars; // the reprise's last two bars, winding down into the intro
+    double bright; // brightness of the filters
+    double level;  // loudness of the section
+};
+
+BarPlan planBar(int bar) {
+    BarPlan p{bar, sectionOf(bar), chordOf(bar), 0, false, 0.9, 1.0};
+    const int firstBar[5] = {0, 16, 32, 64, 80};
+    p.inSec = bar - firstBar[static_cast<int>(p.sec)];
+    p.lastBars = p.sec == Section::Reprise && bar >= 94;
+    // The filters open through intro and build-up.
+    if (p.sec == Section::Intro)
+        p.bright = 0.1 + 0.25 * p.inSec / 16.0;
+    else if (p.sec == Section::Build)
+        p.bright = 0.35 + 0.55 * p.inSec / 16.0;
+    else if (p.sec == Section::Breakdown || p.lastBars)
+        p.bright = 0.3;
+    // The sections' loudness: a soft intro swelling through the build-up, the
+    // theme at full strength, a quiet breakdown rising back into the reprise.
+    if (p.sec == Section::Intro)
+        p.level = 0.42 + 0.08 * p.inSec / 16.0;
+    else if (p.sec == Section::Build)
+        p.level = 0.5 + 0.5 * p.inSec / 16.0;
+    else if (p.sec == Section::Breakdown)
+        p.level = p.inSec < 12 ? 0.45 : 0.45 + 0.4 * (p.inSec - 12) / 4.0;
+    else if (p.lastBars)
+        p.level = 0.6;
+    return p;
+}
+
+class SongWriter {
+  public:
+    SongWriter(size_t n, uint64_t seed) : s(n, seed ^ 0x5151), accents(seed ^ 0xACCE) {}
+
+    void playBar(const BarPlan& p) {
+        s.level = p.level;
+        pad(p);
+        arpeggio(p);
+        bass(p);
+        drums(p);
+        lead(p);
+    }
+    Mixer& mix() { return s.mix; }
+
+  private:
+    static size_t stepAt(int bar, int step) {
+        return static_cast<size_t>(bar) * kBarSamples + static_cast<size_t>(step) * kStepSamples;
+    }
+    // The chord, one bar long, always.
+    void pad(const BarPlan& p) {
+        double vel = p.sec == Section::Breakdown ? 0.16 : (p.sec == Section::Intro ? 0.15 : 0.11);
+        for (int k : {24, 24 + p.ch.third, 24 + p.ch.fifth})
+            s.pad(stepAt(p.bar, 0), static_cast<int>(kBarSamples), p.ch.root + k, vel, p.bright);
+    }
+    // From the second half of the intro on, every sixteenth (every eighth in the breakdown).
+    void arpeggio(const BarPlan& p) {
+        if (p.sec == Section::Intro && p.inSec < 4)
+            return;
+        const int pattern[8] = {0, 12, 7, 12 + p.ch.third, 24, 12 + p.ch.fifth, 12, p.ch.third};
+        for (int st = 0; st < kStepsPerBar; ++st) {
+            if (p.sec == Section::Breakdown && st % 2 == 1)
+                continue;
+            int note = p.ch.root + 24 + pattern[st % 8];
+            double vel = (st % 4 == 0 ? 0.16 : 0.11) * (0.9 + 0.2 * accents.uniform());
+            s.pluck(stepAt(p.bar, st), note, vel, p.bright, st % 2 ? 0.5 : -0.5);
+        }
+    }
+    // From the middle of the build-up; long notes in the breakdown's second half.
+    void bass(const BarPlan& p) {
+        bool on =
+            (p.sec == Section::Build && p.inSec >= 4) || p.sec == Section::Theme || p.sec == Section::Reprise;
+        if (on && !p.lastBars) {
+            for (int st = 0; st < kStepsPerBar; st += 2) {
+                int note = p.ch.root - 12 + ((st % 8 == 6) ? 12 : 0);
+                s.bass(stepAt(p.bar, st), kStepSamples * 2 - 400, note, st % 4 == 0 ? 0.42 : 0.34, p.bright);
+            }
+        } else if (p.sec == Section::Breakdown && p.inSec >= 8) {
+            s.bass(stepAt(p.bar, 0), static_cast<int>(kBarSamples) - 800, p.ch.root - 12, 0.3, 0.2);
+        }
+    }
+    void drums(const BarPlan& p) {
+        Section sec = p.sec;
+        bool kickOn = sec == Section::Build || sec == Section::Theme ||
+                      (sec == Section::Reprise && !p.lastBars) ||
+                      (sec == Section::Breakdown && p.inSec >= 14);
+        if (kickOn)
+            for (int st = 0; st < kStepsPerBar; st += 4)
+                s.kick(stepAt(p.bar, st), 0.9);
+        bool snareOn = (sec == Section::Build && p.inSec >= 8) || sec == Section::Theme ||
+                       (sec == Section::Reprise && !p.lastBars);
+        if (snareOn)
+            for (int st : {4, 12})
+                s.snare(stepAt(p.bar, st), 0.55);
+        if (sec == Section::Build && p.inSec >= 12) { // the roll into the theme
+            int every = p.inSec >= 15 ? 1 : (p.inSec >= 14 ? 2 : 4);
+            for (int st = 0; st < kStepsPerBar; st += every)
+                s.snare(stepAt(p.bar, st), 0.15 + 0.35 * (p.inSec - 12 + st / 16.0) / 4.0);
+        }
+        hats(p);
+        if (p.bar == 32 || p.bar == 48 || p.bar == 80)
+            s.crash(stepAt(p.bar, 0), 0.8);
+        if (p.bar == 28 || p.bar == 76)
+            s.riser(stepAt(p.bar, 0), static_cast<int>(kBarSamples * 4), p.bar == 28 ? 0.5 : 0.4);
+    }
+    void hats(const BarPlan& p) {
+        Section sec = p.sec;
+        bool on = (sec == Section::Intro && p.inSec >= 12) || sec == Section::Build ||
+                  sec == Section::Theme || sec == Section::Reprise;
+        if (!on)
+            return;
+        bool full = sec == Section::Theme || sec == Section::Reprise;
+        for (int st = 0; st < kStepsPerBar; ++st) {
+            if (!full && st % 2 == 1)
+                continue;
+            double vel = (st % 4 == 2 ? 0.7 : 0.35) * (0.85 + 0.3 * accents.uniform());
+            if (sec == Section::Intro)
+                vel *= 0.5;
+            s.hat(stepAt(p.bar, st), vel, full && st % 4 == 2 && !p.lastBars);
+        }
+    }
+    // The theme in the theme and the reprise, the slow line in the breakdown.
+    void lead(const BarPlan& p) {
+        auto play = [&](const std::vector<Note>& line, int transpose, double vel) {
+            int st = 0;
+            for (const Note& nt : line) {
+                if (nt.note > 0)
+                    s.lead(stepAt(p.bar, st), nt.steps * kStepSamples - 600, nt.note + transpose, vel);
+                st += nt.steps;
+            }
+        };
+        bool melodic = p.sec == Section::Theme || p.sec == Section::Reprise;
+        if (melodic && p.inSec % 8 == 0 && !(p.sec == Section::Reprise && p.inSec >= 8))
+            play(kTheme, (p.sec == Section::Theme && p.inSec >= 16) ? 12 : 0, 0.2);
+        if (p.sec == Section::Reprise && p.inSec == 8) // the last phrase an octave up, softer
+            play(kTheme, 12, 0.15);
+        if (p.sec == Section::Breakdown && p.inSec % 4 == 0 && p.inSec >= 4)
+            play(kSlowLine, 0, 0.16);
+    }
+
+    Synth s;
+    Rng accents;
+};
+
+// The master bus, run twice round the loop so that its state at the seam is that
+// of a song playing on: a DC blocker per channel, then a gentle saturation.
+std::vector<double> masterBus(const Mixer& m) {
+    size_t n = m.size();
+    std::vector<double> out(n * 2);
+    DcBlocker dc[2];
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < n; ++i) {
+            double l = dc[0].run(m.dry.left[i]), r = dc[1].run(m.dry.right[i]);
+            out[2 * i] = std::tanh(l * 1.2);
+            out[2 * i + 1] = std::tanh(r * 1.2);
+        }
+    return out;
+}
+
+// A look-ahead limiter: the gain needed to keep every four-times oversampled peak
+// below the ceiling, held over the look-ahead window, released slowly and
+// smoothed over the same window, so that no peak gets through and no click is made.
+void limit(std::vector<double>& x, double ceilingDb) {
+    const size_t window = kRate / 500; // 2 ms
+    const double ceiling = std::pow(10.0, ceilingDb / 20.0), release = std::exp(-1.0 / (0.12 * kRate));
+    size_t n = x.size() / 2;
+    std::vector<double> need(n, 1.0);
+    for (size_t i = 0; i < n; ++i) {
+        // The peak between this sample and the next, interpolated: a cheap bound on
+        // the true peak the oversampling meter sees.
+        size_t j = (i + 1) % n;
+        double peak = 0;
+        for (int c = 0; c < 2; ++c) {
+            double a = x[2 * i + c], b = x[2 * j + c];
+            peak = std::max({peak, std::fabs(a), std::fabs(b), std::fabs(0.5 * (a + b)) * 1.08});
+        }
+        need[i] = peak > ceiling ? ceiling / peak : 1.0;
+    }
+    std::vector<double> held(n), gain(n);
+    for (size_t i = 0; i < n; ++i) {
+        double g = 1.0;
+        for (size_t k = 0; k < window; ++k)
+            g = std::min(g, need[(i + k) % n]);
+        held[i] = g;
+    }
+    double env = 1.0;
+    for (int pass = 0; pass < 2; ++pass)
+        for (size_t i = 0; i < n; ++i)
+            env = held[i] < env ? held[i] : held[i] + (env - held[i]) * release;
+    std::vector<double> smooth(n);
+    for (size_t i = 0; i < n; ++i) {
+        env = held[i] < env ? held[i] : held[i] + (env - held[i]) * release;
+        smooth[i] = env;
+    }
+    double sum = 0;
+    for (size_t k = 0; k < window; ++k)
+        sum += smooth[(n - window + k) % n];
+    for (size_t i = 0; i < n; ++i) {
+        sum += smooth[i] - smooth[(i + n - window) % n];
+        gain[i] = sum / window;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        x[2 * i] *= gain[i];
+        x[2 * i + 1] *= gain[i];
+    }
+}
+
+// Brings the song to the target loudness under the limiter's ceiling: the limiter
+// takes a little loudness away, so the gain is found again after it, twice.
+std::vector<double> master(const std::vector<double>& mixed) {
+    const double targetLufs = -14.0, ceilingDb = -2.0;
+    double gainDb = targetLufs - measureLoudness(mixed, kRate, false).integrated;
+    std::vector<double> out;
+    for (int round = 0; round < 3; ++round) {
+        out = mixed;
+        double g = std::pow(10.0, gainDb / 20.0);
+        for (double& v : out)
+            v *= g;
+        limit(out, ceilingDb);
+        gainDb += targetLufs - measureLoudness(out, kRate, false).integrated;
+    }
+    return out;
+}
+
 } // namespace
 
 double Song::peakDb() const {
@@ -321,138 +582,18 @@ double Song::peakDb() const {
     return peak > 0 ? 20.0 * std::log10(peak / 32768.0) : -200.0;
 }
 
-Song renderSong(uint64_t seed) {
-    const size_t barSamples = static_cast<size_t>(kStepSamples) * kStepsPerBar;
-    const size_t n = barSamples * kSongBars;
-    Synth s(n, seed ^ 0x5151);
-    Rng accents(seed ^ 0xACCE);
-    auto stepAt = [&](int bar, int step) {
-        return static_cast<size_t>(bar) * barSamples + static_cast<size_t>(step) * kStepSamples;
-    };
-
-    for (int bar = 0; bar < kSongBars; ++bar) {
-        Section sec = sectionOf(bar);
-        Chord ch = chordOf(bar);
-        int inSec = sec == Section::Intro       ? bar
-                    : sec == Section::Build     ? bar - 16
-                    : sec == Section::Theme     ? bar - 32
-                    : sec == Section::Breakdown ? bar - 64
-                                                : bar - 80;
-        bool lastBars = sec == Section::Reprise && bar >= 94; // wind down into the intro
-
-        // Brightness of the filters: opens through intro and build-up.
-        double bright = sec == Section::Intro       ? 0.1 + 0.25 * inSec / 16.0
-                        : sec == Section::Build     ? 0.35 + 0.55 * inSec / 16.0
-                        : sec == Section::Breakdown ? 0.3
-                                                    : 0.9;
-        if (lastBars)
-            bright = 0.3;
-
-        // Pad: the chord, one bar long, always.
-        double padVel = sec == Section::Breakdown ? 0.16 : (sec == Section::Intro ? 0.15 : 0.11);
-        for (int k : {12 + 12, 12 + 12 + ch.third, 12 + 12 + ch.fifth})
-            s.pad(stepAt(bar, 0), static_cast<int>(barSamples), ch.root + k, padVel, bright);
-
-        // Arpeggio: from the second half of the intro on, every sixteenth.
-        if ((sec == Section::Intro && inSec >= 4) || sec != Section::Intro) {
-            const int pattern[8] = {0, 12, 7, 12 + ch.third, 24, 12 + ch.fifth, 12, ch.third};
-            for (int st = 0; st < kStepsPerBar; ++st) {
-                if (sec == Section::Breakdown && st % 2 == 1)
-                    continue;
-                int note = ch.root + 24 + pattern[st % 8] + (st >= 8 && pattern[st % 8] == 0 ? 0 : 0);
-                if (pattern[st % 8] == ch.third)
-                    note = ch.root + 24 + ch.third;
-                double vel = (st % 4 == 0 ? 0.16 : 0.11) * (0.9 + 0.2 * accents.uniform());
-                s.pluck(stepAt(bar, st), note, vel, bright, st % 2 ? 0.5 : -0.5);
-            }
-        }
-
-        // Bass: from the middle of the build-up; long notes in the breakdown.
-        bool bassOn =
-            (sec == Section::Build && inSec >= 4) || sec == Section::Theme || sec == Section::Reprise;
-        if (bassOn && !lastBars) {
-            for (int st = 0; st < kStepsPerBar; st += 2) {
-                int note = ch.root - 12 + ((st % 8 == 6) ? 12 : 0);
-                s.bass(stepAt(bar, st), kStepSamples * 2 - 400, note, st % 4 == 0 ? 0.42 : 0.34, bright);
-            }
-        } else if (sec == Section::Breakdown && inSec >= 8) {
-            s.bass(stepAt(bar, 0), static_cast<int>(barSamples) - 800, ch.root - 12, 0.3, 0.2);
-        }
-
-        // Drums.
-        bool kickOn = sec == Section::Build || sec == Section::Theme ||
-                      (sec == Section::Reprise && !lastBars) || (sec == Section::Breakdown && inSec >= 14);
-        if (kickOn)
-            for (int st = 0; st < kStepsPerBar; st += 4)
-                s.kick(stepAt(bar, st), 0.9);
-        bool snareOn = (sec == Section::Build && inSec >= 8) || sec == Section::Theme ||
-                       (sec == Section::Reprise && !lastBars);
-        if (snareOn)
-            for (int st : {4, 12})
-                s.snare(stepAt(bar, st), 0.55);
-        if (sec == Section::Build && inSec >= 12) { // the roll into the theme
-            int every = inSec >= 15 ? 1 : (inSec >= 14 ? 2 : 4);
-            for (int st = 0; st < kStepsPerBar; st += every) {
-                double rise = (inSec - 12 + st / 16.0) / 4.0;
-                s.snare(stepAt(bar, st), 0.15 + 0.35 * rise);
-            }
-        }
-        bool hatsOn = (sec == Section::Intro && inSec >= 12) || sec == Section::Build ||
-                      sec == Section::Theme || sec == Section::Reprise;
-        if (hatsOn)
-            for (int st = 0; st < kStepsPerBar; ++st) {
-                bool full = sec == Section::Theme || sec == Section::Reprise;
-                if (!full && st % 2 == 1)
-                    continue;
-                double vel = (st % 4 == 2 ? 0.7 : 0.35) * (0.85 + 0.3 * accents.uniform());
-                if (sec == Section::Intro)
-                    vel *= 0.5;
-                s.hat(stepAt(bar, st), vel, full && st % 4 == 2 && !lastBars);
-            }
-        if (bar == 32 || bar == 48 || bar == 80)
-            s.crash(stepAt(bar, 0), 0.8);
-        if (bar == 28)
-            s.riser(stepAt(bar, 0), static_cast<int>(barSamples * 4), 0.5);
-        if (bar == 76)
-            s.riser(stepAt(bar, 0), static_cast<int>(barSamples * 4), 0.4);
-
-        // Lead: the theme in the theme and the reprise, the slow line in the breakdown.
-        auto play = [&](const std::vector<Note>& line, int firstBar, int transpose, double vel) {
-            int st = 0;
-            for (const Note& nt : line) {
-                if (nt.note > 0)
-                    s.lead(stepAt(firstBar, st), nt.steps * kStepSamples - 600, nt.note + transpose, vel);
-                st += nt.steps;
-            }
-        };
-        if ((sec == Section::Theme || sec == Section::Reprise) && inSec % 8 == 0 &&
-            !(sec == Section::Reprise && inSec >= 8))
-            play(kTheme, bar, (sec == Section::Theme && inSec >= 16) ? 12 : 0, 0.2);
-        if (sec == Section::Reprise && inSec == 8) // the last phrase an octave up, softer
-            play(kTheme, bar, 12, 0.15);
-        if (sec == Section::Breakdown && inSec % 4 == 0 && inSec >= 4)
-            play(kSlowLine, bar, 0, 0.16);
-    }
-
-    applyEcho(s.mix);
-    applyRoom(s.mix);
-
-    // Master: a gentle saturation, then the peak set to -3.5 dBFS: the MP3 encoder's
-    // filtering lets peaks overshoot by up to about 1.5 dB, and -1 dBFS is the limit
-    // for the decoded stream.
-    std::vector<double> out(n * 2);
-    double peak = 0;
-    for (size_t i = 0; i < n; ++i) {
-        double l = std::tanh(s.mix.dry.left[i] * 1.2), r = std::tanh(s.mix.dry.right[i] * 1.2);
-        out[2 * i] = l;
-        out[2 * i + 1] = r;
-        peak = std::max(peak, std::max(std::fabs(l), std::fabs(r)));
-    }
-    double gain = peak > 0 ? std::pow(10.0, -3.5 / 20.0) / peak : 1.0;
+Song renderSong(uint64_t seed, int bars) {
+    const size_t n = kBarSamples * static_cast<size_t>(bars);
+    SongWriter writer(n, seed);
+    for (int bar = 0; bar < bars; ++bar)
+        writer.playBar(planBar(bar));
+    applyEcho(writer.mix());
+    applyRoom(writer.mix());
+    std::vector<double> out = master(masterBus(writer.mix()));
     Song song;
     song.samples.resize(n * 2);
     for (size_t i = 0; i < n * 2; ++i)
-        song.samples[i] = static_cast<int16_t>(std::lround(std::clamp(out[i] * gain, -1.0, 1.0) * 32767.0));
+        song.samples[i] = static_cast<int16_t>(std::lround(std::clamp(out[i], -1.0, 1.0) * 32767.0));
     return song;
 }
 

@@ -24,8 +24,9 @@ constexpr int kSongBpm = 125;
 // Samples per sixteenth note at 125 beats per minute: an exact integer.
 constexpr int kStepSamples = 44100 * 60 / (kSongBpm * 4);
 
-// Renders the song; the seed varies the small irregularities (noise, accents).
-Song renderSong(uint64_t seed);
+// Renders the song, or its first `bars` bars as a loop of their own (for quick
+// checks); the seed varies the small irregularities (noise, accents).
+Song renderSong(uint64_t seed, int bars = kSongBars);
 // 16-bit PCM WAV bytes of the song.
 std::vector<uint8_t> wavBytes(const Song& song);
 bool writeWav(const std::string& path, const Song& song);

@@ -3,9 +3,8 @@
 // flight; the objects the script restyles stand at the indices it addresses.
 #include "content.h"
 
-#include "flight.h"
-#include "geometry.h"
 #include "rng.h"
+#include "scene_kit.h"
 #include "textures.h"
 
 #include <algorithm>
@@ -14,96 +13,6 @@
 namespace content {
 
 namespace {
-
-const tds::Vec3 kLightPosition{{500.0f, 400.0f, 500.0f}};
-
-tds::Vec3 vec(V3 p) {
-    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-}
-
-tds::MaterialDesc material(const std::string& name, const std::string& map) {
-    tds::MaterialDesc m;
-    m.name = name;
-    m.ambient = {{40, 40, 40}};
-    m.diffuse = {{200, 200, 200}};
-    m.specular = {{255, 255, 255}};
-    m.mapFile = map;
-    return m;
-}
-
-tds::CameraDesc camera(const std::string& name, const std::vector<V3>& keys, V3 target, float lens) {
-    tds::CameraDesc c;
-    c.name = name;
-    c.position = vec(keys.front());
-    c.target = vec(target);
-    c.lens = lens;
-    c.positionKeys = toKeys(keys);
-    c.targetKeys = {vec(target)};
-    return c;
-}
-
-tds::LightDesc light() {
-    tds::LightDesc l;
-    l.name = "Omni01";
-    l.position = kLightPosition;
-    return l;
-}
-
-// Terrain height of the intro: a flat basin in the middle, mountains around it.
-double introHeight(double x, double y, uint32_t seed) {
-    double r = std::hypot(x, y);
-    double n = fbm(x / 260.0 + 3, y / 260.0 + 7, 0.5, seed, 4);
-    double ridge = 1.0 - std::fabs(n - 0.5) * 2.0;
-    double rim = std::clamp((r - 420.0) / 300.0, 0.0, 1.0);
-    return 12.0 * n + rim * rim * 190.0 * ridge * ridge;
-}
-
-SceneFile introScene(uint64_t seed) {
-    uint32_t s = static_cast<uint32_t>(seed);
-    // Object 0, drawn as a blended wireframe: the terrain and a globe over its middle.
-    const double extent = 900.0;
-    Mesh land = gridSurface(48, 48, [&](double u, double v) {
-        double x = (u - 0.5) * 2 * extent, y = (v - 0.5) * 2 * extent;
-        return V3(x, y, introHeight(x, y, s));
-    });
-    land.append(uvSphere(V3(0, 0, 110), 55, 24, 14));
-    Mesh ring = tube([](double t) { return V3(std::cos(2 * kPi * t) * 95, std::sin(2 * kPi * t) * 95, 110); },
-                     6, 48, 4);
-    land.append(ring);
-
-    SceneFile f{"scene1.3ds", {}};
-    f.desc.meshes.push_back(toMeshDesc(land, "Landscape", "", false));
-
-    // A descending spiral in from the far hills, low over the basin, round the globe
-    // and up again: the globe is the look-at point for the whole part.
-    V3 target(0, 0, 90);
-    Spline flight({{-1500, -1100, 650},
-                   {-1000, -700, 360},
-                   {-620, -380, 140},
-                   {-380, 40, 70},
-                   {-180, 330, 55},
-                   {180, 360, 60},
-                   {380, 120, 75},
-                   {330, -250, 95},
-                   {20, -380, 120},
-                   {-300, -220, 160},
-                   {-330, 160, 210},
-                   {-60, 420, 300},
-                   {380, 520, 460}},
-                  false);
-    f.desc.cameras.push_back(camera("Camera01", sampleFlight(flight, kIntroKeys, 0.06), target, kIntroLens));
-    f.desc.lights.push_back(light());
-    return f;
-}
-
-// A closed flight for parts that circle their centre.
-std::vector<V3> orbit(int count, double phase, const std::function<V3(double)>& at) {
-    std::vector<V3> points;
-    const int controls = 48;
-    for (int i = 0; i < controls; ++i)
-        points.push_back(at(phase + static_cast<double>(i) / (controls - 1)));
-    return sampleFlight(Spline(points, false), count, 0.05);
-}
 
 SceneFile cubeScene(uint64_t seed) {
     Rng rng(seed ^ 0x2222);
@@ -175,78 +84,6 @@ SceneFile cubeScene(uint64_t seed) {
         f.desc.meshes.push_back(toMeshDesc(cubes, names[k], mats[k], true));
     }
     f.desc.cameras.push_back(camera("Camera01", keys, target, kCubeLens));
-    f.desc.lights.push_back(light());
-    return f;
-}
-
-SceneFile slimeScene(uint64_t seed) {
-    uint32_t s = static_cast<uint32_t>(seed) ^ 0x3333u;
-    Rng rng(seed ^ 0x3333);
-    SceneFile f{"scene3.3ds", {}};
-    f.desc.materials = {material("Slime", "env_slime.jpg"), material("Spore", "spore.jpg")};
-
-    // Object 0 (blended wireframe): the cell wall, a big sphere round everything.
-    Mesh wall = uvSphere(V3(0, 0, 0), 210, 32, 20);
-    f.desc.meshes.push_back(toMeshDesc(wall, "CellWall", "", false));
-
-    // Object 1 (additive sphere map): the slime, a lumpy ball.
-    Mesh blob = uvSphere(V3(0, 0, 0), 1, 36, 22);
-    blob.transform([&](V3 p) {
-        double n = fbm(p.x * 1.6 + 5, p.y * 1.6, p.z * 1.6, s, 3);
-        double lumps = 0.12 * std::sin(5 * p.x + 2) * std::sin(4 * p.y) * std::sin(3 * p.z + 1);
-        return p * (34.0 * (0.85 + 0.35 * n + lumps));
-    });
-    f.desc.meshes.push_back(toMeshDesc(blob, "Slime", "Slime", true));
-
-    // Object 2 (blended wireframe): a ring round the slime.
-    Mesh ring = tube(
-        [](double t) {
-            double a = 2 * kPi * t;
-            return rotateX(V3(std::cos(a) * 78, std::sin(a) * 78, 6 * std::sin(6 * a)), 0.5);
-        },
-        9, 72, 6);
-    f.desc.meshes.push_back(toMeshDesc(ring, "Ring", "", false));
-
-    // Object 3 (blended wireframe): feelers reaching out to the wall.
-    Mesh feelers;
-    for (int k = 0; k < 6; ++k) {
-        double az = 2 * kPi * k / 6 + rng.range(-0.3, 0.3), el = rng.range(-0.7, 0.7);
-        V3 dir(std::cos(az) * std::cos(el), std::sin(az) * std::cos(el), std::sin(el));
-        V3 side = normalized(cross(dir, V3(0, 0, 1)));
-        V3 up = cross(side, dir);
-        double twist = rng.range(2, 4);
-        feelers.append(tube(
-            [&](double t) {
-                double r = 30 + 170 * t;
-                double w = 18 * std::sin(kPi * t);
-                return dir * r + side * (w * std::cos(twist * kPi * t)) +
-                       up * (w * std::sin(twist * kPi * t));
-            },
-            4.5, 28, 4));
-    }
-    f.desc.meshes.push_back(toMeshDesc(feelers, "Feelers", "", false));
-
-    // Object 4 (textured as loaded): spores drifting inside the cell.
-    Mesh spores;
-    for (int k = 0; k < 14; ++k) {
-        V3 c;
-        do {
-            c = V3(rng.range(-170, 170), rng.range(-170, 170), rng.range(-150, 150));
-        } while (length(c) < 110 || length(c) > 185);
-        spores.append(uvSphere(c, rng.range(5, 11), 10, 6));
-    }
-    f.desc.meshes.push_back(toMeshDesc(spores, "Spores", "Spore", true));
-
-    // A close, weaving flight round the slime: with the script's extreme wide angle
-    // only what is near shows large, so the camera skims the slime and the ring.
-    V3 target(0, 0, 0);
-    std::vector<V3> keys = orbit(kSlimeKeys, 0.0, [](double t) {
-        double a = 2 * kPi * 1.25 * t;
-        double r = 80 - 20 * std::sin(3 * kPi * t);
-        double z = 40 * std::sin(2 * kPi * 1.5 * t + 0.4);
-        return V3(std::cos(a) * r, std::sin(a) * r, z);
-    });
-    f.desc.cameras.push_back(camera("Camera01", keys, target, kSlimeLens));
     f.desc.lights.push_back(light());
     return f;
 }

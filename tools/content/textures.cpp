@@ -50,12 +50,17 @@ Color environment(EnvStyle style, V3 d, uint32_t seed) {
         return c;
     }
     case EnvStyle::Slime: {
-        double cells = fbm(d.x * 5, d.y * 5, d.z * 5, seed + 7, 3);
+        // The lump and the cavern's wall share this map. Reflections straight back
+        // at the viewer (the map's middle) glow: the lump's face and a halo on the
+        // wall behind it. Further out the slime is dark, with glowing veins, so the
+        // tendrils drawn over it stay readable.
+        double cells = fbm(d.x * 2.5, d.y * 2.5, d.z * 2.5, seed + 7, 2);
         double veins = 1.0 - std::fabs(cells - 0.5) * 2.0;
-        Color c = mix(rgb(0.0, 0.05, 0.02), rgb(0.05, 0.25, 0.05), static_cast<float>(0.5 + 0.5 * up));
-        c = c + rgb(0.35, 0.9, 0.15) * static_cast<float>(std::pow(veins, 6.0));
-        c = c + rgb(0.7, 1.0, 0.4) * static_cast<float>(highlight(d, V3(0.3, 0.8, 0.5), 30));
-        c = c + rgb(0.1, 0.5, 0.4) * static_cast<float>(highlight(d, V3(-0.6, -0.4, 0.7), 12));
+        double back = smooth(0.6, 0.98, d.z);
+        Color c = mix(rgb(0.0, 0.015, 0.01), rgb(0.01, 0.06, 0.03), static_cast<float>(0.5 + 0.5 * up));
+        c = c + rgb(0.1, 0.45, 0.08) * static_cast<float>(std::pow(veins, 12.0));
+        c = c + rgb(0.45, 1.0, 0.25) * static_cast<float>(back * (0.55 + 0.45 * cells));
+        c = c + rgb(0.5, 0.9, 0.35) * static_cast<float>(highlight(d, V3(0.3, 0.8, 0.5), 60));
         return c;
     }
     case EnvStyle::Gold: {
