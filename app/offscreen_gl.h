@@ -1,13 +1,13 @@
-// An OpenGL context with no window and no display server (EGL on Mesa), drawing
-// into a framebuffer object of a given size. Used by tests, the capture mode and
-// the scene inspector.
+// An OpenGL context with no visible window (EGL on Mesa on Linux, a hidden window with
+// WGL on Windows), drawing into a framebuffer object of a given size. Used by tests,
+// the capture mode and the scene inspector.
 #pragma once
 
 #include <string>
 #include <vector>
 
 class OffscreenGL {
-public:
+  public:
     OffscreenGL() = default;
     OffscreenGL(const OffscreenGL&) = delete;
     OffscreenGL& operator=(const OffscreenGL&) = delete;
@@ -24,7 +24,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     void* display_ = nullptr;
     void* context_ = nullptr;
     unsigned int framebuffer_ = 0;

@@ -192,8 +192,9 @@ Scene* SceneLoader::load(const char* path) {
 
     ChunkHeader header;
     while (readHeader(mainEnd, header)) {
+        // The length as a 32-bit long: from 2^31 on it reads negative on every platform.
         gLog.message("chunk #%X (%ld bytes)\n", static_cast<unsigned>(header.id),
-                     static_cast<long>(header.length));
+                     static_cast<long>(static_cast<int32_t>(header.length)));
         if (!header.valid)
             break;
         if (header.id == EDITOR_CHUNK)

@@ -140,8 +140,31 @@ class SceneLoader {
     void readCamera(int64_t chunkEnd, int64_t objectEnd);
     void readLight(int64_t chunkEnd, int64_t objectEnd);
     // Keyframer.
+    // The node being read: its kind (its chunk id) and the records its header bound.
+    struct KeyframerNode {
+        uint16_t kind = 0;
+        MeshObject* object = nullptr;
+        SceneCamera* camera = nullptr;
+    };
+    // A key track's header: the two words (only logged) and the file's key count.
+    struct TrackHeader {
+        int word1 = 0;
+        int word2 = 0;
+        uint32_t fileKeyCount = 0;
+    };
     int readKeyframer(int64_t end);
+    void readKeyframerHeader();
+    void readKeyframerSegment();
     void readNode(int64_t end, uint16_t kind);
+    void readNodeHeader(KeyframerNode& node);
+    void readPivot(const KeyframerNode& node);
+    TrackHeader readTrackHeader();
+    // A track logs the same lines whether or not the node names a record; only a bound
+    // node stores its keys.
+    void readPositionTrack(const KeyframerNode& node, const TrackHeader& track, int64_t end);
+    void readRotationTrack(const KeyframerNode& node, const TrackHeader& track, int64_t end);
+    void readScaleTrack(const KeyframerNode& node, const TrackHeader& track, int64_t end);
+    void readRollTrack(const TrackHeader& track, int64_t end);
     // Skips the optional spline floats a key's flags announce.
     void skipSplineFields(uint16_t keyFlags);
 };

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program with mingw-w64 in build-windows/ and makes the folder
-# a viewer unpacks: dist/quarn-win64/ (quarn.exe beside the data files and README.txt)
-# and its zip, dist/quarn-<version>-win64.zip. With --tests it also builds the Windows tests.
+# a viewer unpacks: dist/quarn-win64/ (quarn.exe and the scene inspector quarn-inspect.exe
+# beside the data files and README.txt) and its zip, dist/quarn-<version>-win64.zip. With
+# --tests it also builds the Windows tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=$(nproc)
 [ "$jobs" -gt 2 ] && jobs=2
 
-targets=(--target quarn)
-[ "${1:-}" = "--tests" ] && targets=(--target quarn quarn_win32_tests)
+targets=(--target quarn quarn-inspect)
+[ "${1:-}" = "--tests" ] && targets+=(quarn_win32_tests)
 
 cmake -S . -B build-windows -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-posix.cmake" > build-windows.configure.log 2>&1 ||
@@ -22,6 +23,7 @@ zip_name=quarn-$version-win64.zip
 rm -rf "$dist" dist/quarn-*win64.zip
 mkdir -p "$dist"
 x86_64-w64-mingw32-strip -o "$dist/quarn.exe" build-windows/app/quarn.exe
+x86_64-w64-mingw32-strip -o "$dist/quarn-inspect.exe" build-windows/app/quarn-inspect.exe
 # The program reads its files by plain name from its working directory: everything
 # data/ holds goes beside the exe.
 if [ -d data ]; then

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Windows job: cross-builds quarn.exe and the Windows tests, then runs them under
+# The Windows job: cross-builds quarn.exe, quarn-inspect.exe and the Windows tests,
+# compares the inspector with the Linux one, then runs the tests and quarn.exe under
 # Wine on a private X server (Xvfb) with a private PulseAudio server whose null sink
 # plays in real time, in a private Wine prefix made once per run. quarn.exe runs the
 # way a viewer runs it: in a copy of dist/quarn-win64/, through its launch dialog,
@@ -17,7 +18,8 @@ scripts/install-deps.sh --with-wine
 
 echo "== Windows: cross build (build-windows/, dist/quarn-win64/)"
 scripts/build-windows.sh --tests
-[ -x build/app/quarn ] || scripts/build.sh > build.log 2>&1 || { tail -40 build.log; exit 1; }
+{ [ -x build/app/quarn ] && [ -x build/app/quarn-inspect ]; } || scripts/build.sh > build.log 2>&1 ||
+    { tail -40 build.log; exit 1; }
 
 work=$(mktemp -d /tmp/quarn-wine.XXXXXX)
 pids=()
@@ -173,12 +175,24 @@ frame_colours() {
 log_of() { tr -d '\r' < "$1/QuarnWin32.log"; }
 
 # Linked statically: the exe needs the system's DLLs only, none of the compiler's.
-imports=$(x86_64-w64-mingw32-objdump -p dist/quarn-win64/quarn.exe | awk '/DLL Name/ {print $3}' | tr '\n' ' ')
-if [[ "$imports" =~ (libstdc|libgcc|libwinpthread|mingw) ]]; then
-    fail "quarn.exe needs the compiler's DLLs: $imports"
+for exe in quarn.exe quarn-inspect.exe; do
+    imports=$(x86_64-w64-mingw32-objdump -p "dist/quarn-win64/$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')
+    if [[ "$imports" =~ (libstdc|libgcc|libwinpthread|mingw) ]]; then
+        fail "$exe needs the compiler's DLLs: $imports"
+    else
+        pass "$exe needs only system DLLs: $imports"
+    fi
+done
+
+echo "== Windows: quarn-inspect.exe against the Linux inspector (scripts/compare-inspector.sh)"
+if scripts/compare-inspector.sh > "$work/inspect-compare.txt" 2>&1; then
+    pass "quarn-inspect.exe: $(tail -1 "$work/inspect-compare.txt")"
 else
-    pass "quarn.exe needs only system DLLs: $imports"
+    grep -v '^PASS' "$work/inspect-compare.txt" | head -60
+    fail "quarn-inspect.exe writes other logs or output than the Linux inspector"
 fi
+wineserver -k 2> /dev/null || true
+wineserver -w 2> /dev/null || true
 
 echo "== Windows: unit tests of the platform layer under Wine"
 audio="$work/audio"

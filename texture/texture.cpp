@@ -155,7 +155,7 @@ int Texture::loadJPEG(const char* fileName) {
         gLog.error("Could't Init inte jpeg liberay\n");
     int channels = 0;
     if (!decoder.readHeader(fileName, width, height, channels))
-        gLog.error("FUNKAR INTE ATT LÄSA HEADER\n");
+        gLog.error("FUNKAR INTE ATT L\xC4SA HEADER\n");
     bytesPerPixel = channels;
     if (channels == 3)
         format = GL_RGB;

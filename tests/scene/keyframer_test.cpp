@@ -208,3 +208,50 @@ TEST_F(LoaderTest, KeyframerNamesAreCutToTheirFields) {
     EXPECT_NE(r.log.find("       - Nodename: " + std::string(20, 'n') + "\n       - Nodeflag: 3\n"),
               std::string::npos);
 }
+
+TEST_F(LoaderTest, EachNodeKindLogsTheSameTrackLinesBoundOrNot) {
+    // One key in every track. A node that names no record logs what a bound one logs
+    // and stores nothing; the nodes before it decide whether it is bound.
+    const std::string pos = "    [#] Position keys found, reading: 0,0,1 keys\n";
+    const std::string posKey = "       key[  0]: Time: 0, flags: (1.000000,2.000000,3.000000)\n";
+    const std::string rot = " Rotation keys found 0 0 1, keys\n";
+    const std::string scale = "    [#] Scaling keys found, reading: 0,0,1 keys\n";
+    const std::string scaleKey = "       key[  0]: Time: 0, flags: 0, (4.000000,5.000000,6.000000)\n";
+    const std::string roll = "    [#] Roll keys found, reading: 0,0,1 keys\n"
+                             "       key[  0]: Time: 0, flags: 0, Roll:0.500000\n";
+    struct Case {
+        uint16_t kind;
+        std::vector<uint16_t> boundBefore, unboundBefore;
+        std::string lines;
+        int stored;
+    };
+    const Case cases[] = {
+        {0xB002, {}, {0xB002}, pos + posKey + rot + scale + scaleKey + roll, 3},
+        {0xB003, {}, {0xB003}, pos + " Camera animation found! 1 \n" + posKey + rot + scale + roll, 1},
+        {0xB004, {0xB003}, {0xB003, 0xB003}, pos + posKey + rot + scale + roll, 1},
+        {0xB005, {}, {}, pos + rot + scale + roll, 0},
+    };
+    for (const Case& c : cases) {
+        for (bool bound : {true, false}) {
+            std::vector<Chunk> nodes;
+            for (uint16_t before : bound ? c.boundBefore : c.unboundBefore)
+                nodes.push_back(node(before, "Before", {}));
+            nodes.push_back(
+                node(c.kind, "N",
+                     {tds::positionTrack({{{1, 2, 3}}}), tds::rotationTrack({{1, {{0, 0, 1}}}}),
+                      tds::scaleTrack({{{4, 5, 6}}}), tds::trackChunk(0xB024, {key(0, {0.5f})})}));
+            LoadResult r = loadBytes(fileWith({tds::meshObjectChunk(triangle("O")), camera("C")}, nodes));
+            std::string lines;
+            for (const std::string& line : linesOf(r.log))
+                if (line.find("keys found") != std::string::npos || line.find("key[") != std::string::npos ||
+                    line.find("Camera animation found") != std::string::npos)
+                    lines += line;
+            const MeshObject& o = *r.scene->objects[0];
+            const SceneCamera& cam = *r.scene->cameras[0];
+            int stored = o.positionKeyCount + o.rotationKeyCount + o.scaleKeyCount + cam.positionKeyCount +
+                         cam.targetKeyCount;
+            EXPECT_EQ(lines, c.lines) << std::hex << c.kind << (bound ? " bound" : " unbound");
+            EXPECT_EQ(stored, bound ? c.stored : 0) << std::hex << c.kind << (bound ? " bound" : " unbound");
+        }
+    }
+}

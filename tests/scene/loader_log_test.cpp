@@ -283,6 +283,19 @@ TEST_F(LoaderTest, TheMainChunkLengthEndsTheTopLevel) {
     EXPECT_EQ(r.log, "chunk #2 (10 bytes)\n Done reading t.3ds !! \n");
 }
 
+TEST_F(LoaderTest, ChunkLengthsFromTwoGibibytesOnLogAsSigned32Bit) {
+    // The length line reads the same where long has 32 bits as where it has 64.
+    const std::pair<uint32_t, const char*> cases[] = {
+        {0x7FFFFFFF, "2147483647"}, {0x80000000, "-2147483648"}, {0xFFFFFFF0, "-16"}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bytes = {0x4D, 0x4D, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x00};
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<uint8_t>(c.first >> shift));
+        EXPECT_EQ(loadBytes(bytes).log,
+                  std::string("chunk #2 (") + c.second + " bytes)\n Done reading t.3ds !! \n");
+    }
+}
+
 TEST_F(LoaderTest, UnknownChunksAreSkippedSilentlyBelowTheTopLevel) {
     tds::MeshDesc box;
     box.name = "Box";

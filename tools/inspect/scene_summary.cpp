@@ -130,6 +130,9 @@ std::string jsonLight(const SceneLight& l) {
 }
 
 std::string textFloat(float v) {
+    // One spelling for every NaN: the C libraries disagree on the sign of a negative one.
+    if (std::isnan(v))
+        return "nan";
     return format("%g", static_cast<double>(v));
 }
 
