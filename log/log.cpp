@@ -1,4 +1,5 @@
 #include "log/log.h"
+#include "log/log_format.h"
 
 #include "log/file_places.h"
 
@@ -68,7 +69,7 @@ void Log::message(const char* format, ...) {
     char buffer[LOG_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    formatText(buffer, sizeof buffer, format, args);
     va_end(args);
     writeText(buffer);
 }
@@ -77,7 +78,7 @@ void Log::error(const char* format, ...) {
     char buffer[LOG_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    formatText(buffer, sizeof buffer, format, args);
     va_end(args);
 
     // The text reaches each enabled output once.

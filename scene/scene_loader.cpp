@@ -21,6 +21,24 @@ constexpr uint16_t CAMERA = 0x4700;
 
 constexpr int64_t HEADER_SIZE = 6;
 
+// Seeks and positions with 64-bit offsets on every platform.
+bool seekFile(std::FILE* file, int64_t offset, int origin) {
+#if defined(_WIN32)
+    return _fseeki64(file, offset, origin) == 0;
+#else
+    static_assert(sizeof(off_t) >= sizeof(int64_t), "file offsets need 64 bits");
+    return fseeko(file, static_cast<off_t>(offset), origin) == 0;
+#endif
+}
+
+int64_t tellFile(std::FILE* file) {
+#if defined(_WIN32)
+    return _ftelli64(file);
+#else
+    return static_cast<int64_t>(ftello(file));
+#endif
+}
+
 } // namespace
 
 void allocationFailed() {
@@ -37,45 +55,45 @@ SceneLoader::~SceneLoader() {
 
 // ---- reading primitives ----
 
-void SceneLoader::readBytes(void* out, int64_t count) {
+void SceneLoader::readBytesSlowly(void* out, int64_t count) {
+    auto* bytes = static_cast<uint8_t*>(out);
     std::memset(out, 0, static_cast<size_t>(count));
     int64_t available = std::min(readLimit_, fileSize_) - position_;
     int64_t wanted = std::max<int64_t>(0, std::min(count, available));
-    if (wanted > 0) {
-        if (streamPosition_ != position_)
-            std::fseek(file_.get(), static_cast<long>(position_), SEEK_SET);
-        size_t got = std::fread(out, 1, static_cast<size_t>(wanted), file_.get());
-        streamPosition_ = position_ + static_cast<int64_t>(got);
+    int64_t at = position_;
+    while (wanted > 0) {
+        if (at < windowStart_ || at >= windowStart_ + windowLength_) {
+            fillWindow(at);
+            if (windowLength_ == 0)
+                break; // the file holds less than its size said: the rest stays zero
+        }
+        int64_t n = std::min(wanted, windowStart_ + windowLength_ - at);
+        std::memcpy(bytes, window_.get() + (at - windowStart_), static_cast<size_t>(n));
+        bytes += n;
+        at += n;
+        wanted -= n;
     }
     position_ += count;
 }
 
-uint8_t SceneLoader::readByte() {
-    uint8_t b[1];
-    readBytes(b, 1);
-    return b[0];
+void SceneLoader::fillWindow(int64_t offset) {
+    windowStart_ = offset;
+    windowLength_ = 0;
+    int64_t wanted = std::min(windowCapacity_, fileSize_ - offset);
+    if (wanted > 0) {
+        if (streamPosition_ == offset || seekFile(file_.get(), offset, SEEK_SET)) {
+            size_t got = std::fread(window_.get(), 1, static_cast<size_t>(wanted), file_.get());
+            windowLength_ = static_cast<int64_t>(got);
+            streamPosition_ = offset + windowLength_;
+        } else {
+            streamPosition_ = -1;
+        }
+    }
+    updateDirectEnd();
 }
 
-uint16_t SceneLoader::readWord() {
-    uint8_t b[2];
-    readBytes(b, 2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
-}
-
-int32_t SceneLoader::readDword() {
-    uint8_t b[4];
-    readBytes(b, 4);
-    uint32_t v = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
-    int32_t value;
-    std::memcpy(&value, &v, sizeof value);
-    return value;
-}
-
-float SceneLoader::readFloat() {
-    int32_t bits = readDword();
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
+void SceneLoader::updateDirectEnd() {
+    directEnd_ = std::min({windowStart_ + windowLength_, readLimit_, fileSize_});
 }
 
 Vector3 SceneLoader::readVector() {
@@ -101,10 +119,12 @@ void SceneLoader::skipTo(int64_t end) {
 SceneLoader::ReadBound::ReadBound(SceneLoader& loader, int64_t end)
     : loader_(loader), saved_(loader.readLimit_) {
     loader_.readLimit_ = std::min(saved_, end);
+    loader_.updateDirectEnd();
 }
 
 SceneLoader::ReadBound::~ReadBound() {
     loader_.readLimit_ = saved_;
+    loader_.updateDirectEnd();
 }
 
 int64_t SceneLoader::remaining(int64_t end) const {
@@ -161,6 +181,25 @@ bool SceneLoader::readHeader(int64_t regionEnd, ChunkHeader& header) {
 
 // ---- the file ----
 
+bool SceneLoader::openFile(const char* path) {
+    file_.reset(std::fopen(path, "rb"));
+    if (!file_)
+        return false;
+    // Reads fill the window straight from the file, without a stream buffer between.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+    int64_t size = seekFile(file_.get(), 0, SEEK_END) ? tellFile(file_.get()) : -1;
+    fileSize_ = size > 0 ? size : 0;
+    streamPosition_ = seekFile(file_.get(), 0, SEEK_SET) ? 0 : -1;
+    position_ = 0;
+    readLimit_ = std::numeric_limits<int64_t>::max();
+    windowCapacity_ = std::max<int64_t>(1, std::min(windowSize, fileSize_));
+    window_.reset(new uint8_t[static_cast<size_t>(windowCapacity_)]);
+    windowStart_ = 0;
+    windowLength_ = 0;
+    updateDirectEnd();
+    return true;
+}
+
 Scene* SceneLoader::load(const char* path) {
     std::unique_ptr<Scene> newScene = allocateRecord<Scene>();
     scene = newScene.get();
@@ -176,15 +215,8 @@ Scene* SceneLoader::load(const char* path) {
         std::unique_ptr<std::FILE, FileCloser>& file;
         ~CloseFile() { file.reset(); }
     } closeFile{file_};
-    file_.reset(std::fopen(path, "rb"));
-    if (!file_)
+    if (!openFile(path))
         gLog.error("Ops! Could't found");
-    std::fseek(file_.get(), 0, SEEK_END);
-    int64_t size = std::ftell(file_.get());
-    std::fseek(file_.get(), 0, SEEK_SET);
-    fileSize_ = size > 0 ? size : 0;
-    position_ = streamPosition_ = 0;
-    readLimit_ = std::numeric_limits<int64_t>::max();
 
     if (readWord() != MAIN_CHUNK)
         gLog.error("Corrupt 3ds!\n");

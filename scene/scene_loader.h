@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 class SceneLoader {
@@ -43,13 +44,38 @@ class SceneLoader {
     // When false, texture images are not read: textured objects keep texture 0.
     bool loadTextures = true;
 
+    // How many bytes of the file are held in memory at once. Values are decoded from
+    // this window, which is refilled from the file when reading leaves it; the memory
+    // a load takes for reading does not grow with the file.
+    int64_t windowSize = 64 * 1024;
+
     // Reading primitives at the current position of the open file. Each advances
     // the position by its size; bytes beyond the end of the file, or beyond the
     // chunk being read, read as zero.
-    uint8_t readByte();
-    uint16_t readWord();
-    int32_t readDword();
-    float readFloat();
+    uint8_t readByte() {
+        uint8_t b[1];
+        readBytes(b, 1);
+        return b[0];
+    }
+    uint16_t readWord() {
+        uint8_t b[2];
+        readBytes(b, 2);
+        return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    }
+    int32_t readDword() {
+        uint8_t b[4];
+        readBytes(b, 4);
+        uint32_t v = uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+        int32_t value;
+        std::memcpy(&value, &v, sizeof value);
+        return value;
+    }
+    float readFloat() {
+        int32_t bits = readDword();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
     Vector3 readVector();
     struct Color24 {
         uint8_t red, green, blue;
@@ -88,10 +114,32 @@ class SceneLoader {
     std::unique_ptr<std::FILE, FileCloser> file_;
     int64_t fileSize_ = 0;
     int64_t position_ = 0;       // logical read position
-    int64_t streamPosition_ = 0; // where the stream actually stands
+    int64_t streamPosition_ = 0; // where the stream actually stands (-1: unknown)
     int64_t readLimit_ = 0;
+    // The window: the file's bytes from windowStart_ on, windowLength_ of them.
+    std::unique_ptr<uint8_t[]> window_;
+    int64_t windowCapacity_ = 0;
+    int64_t windowStart_ = 0;
+    int64_t windowLength_ = 0;
+    // Bytes from windowStart_ up to here are in the window and may be read: before
+    // the end of the window, the read limit and the file.
+    int64_t directEnd_ = 0;
 
-    void readBytes(void* out, int64_t count);
+    // Opens the file at path for reading; false when it can't be opened.
+    bool openFile(const char* path);
+    void readBytes(void* out, int64_t count) {
+        if (position_ >= windowStart_ && count <= directEnd_ - position_) {
+            std::memcpy(out, window_.get() + (position_ - windowStart_), static_cast<size_t>(count));
+            position_ += count;
+        } else {
+            readBytesSlowly(out, count);
+        }
+    }
+    // readBytes when the bytes are not all in the window: refills it as needed.
+    void readBytesSlowly(void* out, int64_t count);
+    // Reads the file from offset on into the window.
+    void fillWindow(int64_t offset);
+    void updateDirectEnd();
     int64_t tell() const { return position_; }
     void seek(int64_t position) { position_ = position; }
     bool atEnd() const { return position_ >= fileSize_; }

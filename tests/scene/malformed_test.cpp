@@ -1,11 +1,15 @@
 // Truncated, malformed and hostile files: the loader never reads outside the file,
 // never loops, and takes what the file does not hold as zero.
 #include "loader_support.h"
+#include "scene_summary.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 using tds::Chunk;
 
@@ -211,4 +215,69 @@ TEST_F(LoaderTest, AnObjectNameWithoutZeroByteEndsWithItsChunk) {
     LoadResult r = loadBytes(editorFile({object}).bytes());
     ASSERT_EQ(r.fatal, "");
     EXPECT_EQ(r.scene->objectCount, 0);
+}
+
+namespace {
+
+Chunk forcedLength(Chunk c, uint32_t length) {
+    c.forceLength = true;
+    c.forcedLength = length;
+    return c;
+}
+
+// What a load gives with the given reading window: log, standard output, records.
+std::string loadedWithWindow(const std::string& path, int64_t windowSize) {
+    SceneLoader loader;
+    loader.loadTextures = false;
+    loader.windowSize = windowSize;
+    LogMark mark;
+    testing::internal::CaptureStdout();
+    std::unique_ptr<Scene> scene(loader.load(path.c_str()));
+    std::string out = testing::internal::GetCapturedStdout();
+    SummaryOptions detail;
+    detail.detail = true;
+    return mark.text() + out + jsonSummary(path, *scene, loader, detail);
+}
+
+} // namespace
+
+TEST_F(LoaderTest, TheReadingWindowsSizeChangesNothing) {
+    // Windows from one byte up make every kind of value straddle a refill somewhere,
+    // in the whole file and in one cut inside a chunk.
+    std::vector<uint8_t> full = tds::sceneBytes(fullScene());
+    for (size_t length : {full.size(), full.size() * 2 / 3}) {
+        ASSERT_TRUE(writeFileBytes("w.3ds", std::vector<uint8_t>(full.begin(), full.begin() + long(length))));
+        std::string reference = loadedWithWindow("w.3ds", 1 << 20);
+        for (int64_t size : {1, 2, 3, 5, 16, 77})
+            EXPECT_EQ(loadedWithWindow("w.3ds", size), reference) << length << " " << size;
+    }
+}
+
+TEST_F(LoaderTest, ChunksBeyondTwoGigabytesAreRead) {
+    // An object after a 2.5 GiB chunk no reader knows, in a sparse file: the object's
+    // offset needs more than 31 bits.
+    constexpr uint32_t SKIPPED = 0xA0000000u;
+    Chunk object(0x4000);
+    object.str("Far");
+    object.add(Chunk(0x4100)).add(Chunk(0x4110)).u16(1).vec(1, 2, 3);
+    Chunk editor = forcedLength(Chunk(0x3D3D), 6 + SKIPPED + object.size());
+    editor.add(forcedLength(Chunk(0x0001), SKIPPED));
+    editor.add(object);
+    // The main chunk's header, the editor's and the unknown chunk's; then the object.
+    std::vector<uint8_t> bytes = forcedLength(mainChunk({}), 6 + editor.forcedLength).bytes();
+    std::vector<uint8_t> tail = editor.bytes();
+    bytes.insert(bytes.end(), tail.begin(), tail.begin() + 12);
+    std::FILE* f = std::fopen("far.3ds", "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    ASSERT_EQ(fseeko(f, off_t(6) + 6 + SKIPPED, SEEK_SET), 0);
+    std::fwrite(tail.data() + 12, 1, tail.size() - 12, f);
+    ASSERT_EQ(std::fclose(f), 0);
+    LoadResult r = loadPath("far.3ds");
+    std::remove("far.3ds");
+    ASSERT_EQ(r.fatal, "");
+    ASSERT_EQ(r.scene->objectCount, 1);
+    EXPECT_STREQ(r.scene->objects[0]->name, "Far");
+    ASSERT_EQ(r.scene->objects[0]->vertexCount, 1);
+    EXPECT_EQ(r.scene->objects[0]->vertices[0].z, 3.0f);
 }
