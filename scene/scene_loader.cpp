@@ -3,6 +3,7 @@
 #include "scene/scene_loader.h"
 
 #include "log/log.h"
+#include "log/regular_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -170,15 +171,17 @@ Scene* SceneLoader::load(const char* path) {
     currentMaterial = nullptr;
     mObjIndex = -1;
     mCamIndex = -1;
+    textures.clear();
 
     // The file is closed when the load ends, however it ends.
     struct CloseFile {
         std::unique_ptr<std::FILE, FileCloser>& file;
         ~CloseFile() { file.reset(); }
     } closeFile{file_};
-    file_.reset(std::fopen(path, "rb"));
+    FileProblem problem = FileProblem::None;
+    file_.reset(openRegularFile(path, FileAccess::ReadBinary, &problem));
     if (!file_)
-        gLog.error("Ops! Could't found");
+        gLog.errorWithDetail(cantOpenText("scene file", path, problem).c_str(), "Ops! Could't found");
     std::fseek(file_.get(), 0, SEEK_END);
     int64_t size = std::ftell(file_.get());
     std::fseek(file_.get(), 0, SEEK_SET);

@@ -14,6 +14,7 @@
 #include "scene/allocate.h"
 #include "scene/ref_list.h"
 #include "scene/scene.h"
+#include "texture/texture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -42,6 +43,9 @@ class SceneLoader {
 
     // When false, texture images are not read: textured objects keep texture 0.
     bool loadTextures = true;
+    // The textures of the scene being loaded: each image file is read once and its GL
+    // texture shared by the objects that name it. Emptied when a load starts.
+    TextureCache textures;
 
     // Reading primitives at the current position of the open file. Each advances
     // the position by its size; bytes beyond the end of the file, or beyond the

@@ -84,9 +84,10 @@ struct Decoded {
 
 Decoded decode(const std::string& path) {
     Decoded d;
+    std::vector<unsigned char> bytes = readBytes(path);
     JpegDecoder decoder;
     EXPECT_TRUE(decoder.init());
-    d.header = decoder.readHeader(path.c_str(), d.width, d.height, d.channels);
+    d.header = decoder.readHeader(bytes.data(), bytes.size(), d.width, d.height, d.channels);
     if (d.header && d.channels == 3) {
         d.rgb.assign(static_cast<size_t>(d.width) * d.height * 3, 0);
         d.image = decoder.readImage(d.rgb.data(), d.width, d.height, d.channels);
