@@ -279,3 +279,12 @@ TEST_F(TextureLoad, RefusedFilesLeaveNoFileOpen) {
             EXPECT_NE(fatalTextOf([&] { loadTexture(name); }), "<no error>") << name;
     EXPECT_EQ(openFileCount(), before);
 }
+
+// The damaged files the Windows decoder is tested with too: a complete file with damaged
+// image data is used as decoded, a file cut short is refused.
+TEST_F(TextureLoad, DamagedJpegFilesGetTheVerdictTheyGetOnWindows) {
+    std::string data = sourceDir() + "/tests/texture/data/";
+    EXPECT_EQ(fatalTextOf([&] { loadTexture((data + "damaged.jpg").c_str()); }), "<no error>");
+    EXPECT_EQ(fatalTextOf([&] { loadTexture((data + "truncated.jpg").c_str()); }),
+              "Error reading buffer data\n");
+}

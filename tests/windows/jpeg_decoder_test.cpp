@@ -11,6 +11,7 @@
 #include <wincodec.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,19 @@ TEST(JpegDecoderWic, TruncatedMissingAndForeignFilesFail) {
 
     Decoded intact = decode(whole);
     EXPECT_TRUE(intact.header && intact.image);
+}
+
+// The damaged files the Linux decoder is tested with too: a complete file with damaged
+// image data decodes, a file cut short does not.
+TEST(JpegDecoderWic, DamagedFilesGetTheVerdictTheyGetOnLinux) {
+    const char* dir = std::getenv("QUARN_TEST_JPEG_DIR");
+    if (!dir)
+        GTEST_SKIP() << "QUARN_TEST_JPEG_DIR not set";
+    Decoded damaged = decode(std::string(dir) + "\\damaged.jpg");
+    EXPECT_TRUE(damaged.header && damaged.image);
+    Decoded truncated = decode(std::string(dir) + "\\truncated.jpg");
+    EXPECT_TRUE(truncated.header);
+    EXPECT_FALSE(truncated.image);
 }
 
 // The texture loader on Windows: a JPEG through WIC into a GL texture of the window's context.
