@@ -25,6 +25,9 @@ struct WicState {
     IWICBitmapFrameDecode* frame = nullptr;
     const unsigned char* bytes = nullptr; // the file as read, owned by the caller
     size_t size = 0;
+    // A file cut short, with an end marker added: WIC then still reads its header, so
+    // the size is logged as on Linux before the image is refused for its missing end.
+    std::vector<unsigned char> completed;
 };
 
 template <typename T> void releaseInterface(T*& object) {
@@ -90,8 +93,16 @@ bool JpegDecoder::readHeader(const unsigned char* bytes, size_t size, int& width
         return false;
     wic.bytes = bytes;
     wic.size = size;
+    const unsigned char* input = bytes;
+    wic.completed.clear();
+    if (!jpegHasEndOfImage(bytes, size) && size + 2 <= UINT_MAX) {
+        wic.completed.assign(bytes, bytes + size);
+        wic.completed.insert(wic.completed.end(), {0xFF, 0xD9});
+        input = wic.completed.data();
+    }
+    DWORD inputSize = static_cast<DWORD>(input == bytes ? size : wic.completed.size());
     if (FAILED(wic.factory->CreateStream(&wic.stream)) ||
-        FAILED(wic.stream->InitializeFromMemory(const_cast<BYTE*>(bytes), static_cast<DWORD>(size))) ||
+        FAILED(wic.stream->InitializeFromMemory(const_cast<BYTE*>(input), inputSize)) ||
         FAILED(wic.factory->CreateDecoderFromStream(wic.stream, nullptr, WICDecodeMetadataCacheOnDemand,
                                                     &wic.decoder)))
         return false;
