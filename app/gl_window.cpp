@@ -2,7 +2,13 @@
 // window itself is made in the platform's gl_window_*.cpp.
 #include "app/gl_window.h"
 
+#include "audio/music_window.h"
+
 #include <cstdlib>
+
+bool musicWindowIsOpen() {
+    return gWindow.window != nullptr;
+}
 
 void GLWindow::setDefaults() {
     width = 640;

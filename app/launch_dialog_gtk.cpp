@@ -1,7 +1,8 @@
 // The launch dialog on Linux, with GTK 3: resolution, full screen and no sound are
 // chosen before the render window exists. Every click writes its choice into the
-// GLWindow at once; Run! (or Enter) ends the dialog, Cancel (or Escape, or the close
-// box) ends it with `cancelled` set.
+// GLWindow at once; Run! ends the dialog, Cancel (or Escape, or the close box) ends it
+// with `cancelled` set. Enter activates the focused button, or Run! when no button has
+// the focus.
 //
 // The controls sit where the dialog template puts them, in dialog units: a quarter of
 // the font's average character width across, an eighth of its height down.
@@ -32,10 +33,23 @@ const Resolution RESOLUTIONS[] = {
     {"1280x1024", 1280, 1024, {122, 28, 52, 12}},
 };
 
+struct Dialog;
+
+struct ResolutionChoice {
+    Dialog* dialog;
+    const Resolution* resolution;
+};
+
 struct Dialog {
     GLWindow* window = nullptr;
     GtkWidget* toplevel = nullptr;
     GtkWidget* fixed = nullptr;
+    GtkWidget* run = nullptr;
+    GtkWidget* cancel = nullptr;
+    GtkWidget* radios[G_N_ELEMENTS(RESOLUTIONS)] = {};
+    ResolutionChoice* choices = nullptr;
+    GtkWidget* fullScreen = nullptr;
+    GtkWidget* noSound = nullptr;
     int baseX = 6;  // average character width in pixels
     int baseY = 13; // character height in pixels
     bool done = false;
@@ -99,14 +113,15 @@ gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data) {
     return TRUE; // the window is destroyed after the loop ends
 }
 
-// Enter is Run! and Escape is Cancel wherever the focus is.
+// Enter activates the focused button (Cancel cancels), and is Run! wherever else the
+// focus is; Escape is Cancel wherever the focus is.
 gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
     Dialog& dialog = *static_cast<Dialog*>(data);
     switch (event->keyval) {
     case GDK_KEY_Return:
     case GDK_KEY_KP_Enter:
     case GDK_KEY_ISO_Enter:
-        finish(dialog, false);
+        finish(dialog, gtk_window_get_focus(GTK_WINDOW(dialog.toplevel)) == dialog.cancel);
         return TRUE;
     case GDK_KEY_Escape:
         finish(dialog, true);
@@ -115,11 +130,6 @@ gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
         return FALSE;
     }
 }
-
-struct ResolutionChoice {
-    Dialog* dialog;
-    const Resolution* resolution;
-};
 
 void onResolution(GtkToggleButton* button, gpointer data) {
     if (!gtk_toggle_button_get_active(button))
@@ -137,6 +147,102 @@ void onNoSound(GtkToggleButton* button, gpointer data) {
     static_cast<Dialog*>(data)->window->noSound = gtk_toggle_button_get_active(button) != FALSE;
 }
 
+// The dialog window, its font measured and the fixed layout that holds the controls.
+void createWindow(Dialog& dialog) {
+    dialog.toplevel = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWindow* toplevel = GTK_WINDOW(dialog.toplevel);
+    gtk_window_set_title(toplevel, TITLE);
+    gtk_window_set_resizable(toplevel, FALSE);
+    gtk_window_set_modal(toplevel, TRUE);
+    gtk_window_set_position(toplevel, GTK_WIN_POS_CENTER);
+    gtk_window_set_type_hint(toplevel, GDK_WINDOW_TYPE_HINT_DIALOG);
+    measureFont(dialog);
+
+    dialog.fixed = gtk_fixed_new();
+    gtk_widget_set_size_request(dialog.fixed, pixelsAcross(dialog, DIALOG_WIDTH),
+                                pixelsDown(dialog, DIALOG_HEIGHT));
+    gtk_container_add(GTK_CONTAINER(toplevel), dialog.fixed);
+}
+
+// The controls in template order, showing the settings the dialog starts from.
+void addControls(Dialog& dialog, const GLWindow& window) {
+    // The group box comes first so the credit lines are drawn over it.
+    GtkWidget* group = gtk_frame_new("VORNIK");
+    place(dialog, group, {25, 62, 222, 54});
+    addLabel(dialog, "Code: VORNIK", {30, 77, 73, 11});
+    addLabel(dialog, "Music: VORNIK", {31, 100, 100, 11});
+    addLabel(dialog, "3d art: VORNIK", {30, 89, 103, 11});
+
+    dialog.run = gtk_button_new_with_label("Run!");
+    place(dialog, dialog.run, {181, 14, 67, 17});
+    dialog.cancel = gtk_button_new_with_label("Cancel");
+    place(dialog, dialog.cancel, {180, 38, 67, 18});
+    addLabel(dialog, "Resulution", {25, 13, 71, 14});
+
+    GtkWidget* selected = nullptr;
+    for (size_t i = 0; i < G_N_ELEMENTS(RESOLUTIONS); ++i) {
+        const Resolution& resolution = RESOLUTIONS[i];
+        GtkWidget*& radio = dialog.radios[i];
+        radio = i == 0 ? gtk_radio_button_new_with_label(nullptr, resolution.label)
+                       : gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(dialog.radios[0]),
+                                                                     resolution.label);
+        place(dialog, radio, resolution.box);
+        if (resolution.width == window.width && resolution.height == window.height)
+            selected = radio;
+        dialog.choices[i] = {&dialog, &resolution};
+    }
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(selected ? selected : dialog.radios[1]), TRUE);
+
+    dialog.fullScreen = gtk_check_button_new_with_label("FullScreen");
+    place(dialog, dialog.fullScreen, {123, 45, 53, 12});
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(dialog.fullScreen), window.fullScreen);
+    addLabel(dialog, "Contact: vornik@example.org", {137, 71, 106, 17});
+    dialog.noSound = gtk_check_button_new_with_label("No Sound");
+    place(dialog, dialog.noSound, {25, 127, 103, 13});
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(dialog.noSound), window.noSound);
+}
+
+// Tab order as in the template: Run!, Cancel, the resolutions (entered at the selected
+// one, arrows move within them), FullScreen, No Sound.
+void setFocusChain(Dialog& dialog) {
+    GList* chain = nullptr;
+    chain = g_list_append(chain, dialog.run);
+    chain = g_list_append(chain, dialog.cancel);
+    for (GtkWidget* radio : dialog.radios)
+        chain = g_list_append(chain, radio);
+    chain = g_list_append(chain, dialog.fullScreen);
+    chain = g_list_append(chain, dialog.noSound);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_container_set_focus_chain(GTK_CONTAINER(dialog.fixed), chain);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    g_list_free(chain);
+}
+
+// Connected after the initial states so that only the viewer's clicks write settings.
+void connectSignals(Dialog& dialog) {
+    for (size_t i = 0; i < G_N_ELEMENTS(RESOLUTIONS); ++i)
+        g_signal_connect(dialog.radios[i], "toggled", G_CALLBACK(onResolution), &dialog.choices[i]);
+    g_signal_connect(dialog.fullScreen, "toggled", G_CALLBACK(onFullScreen), &dialog);
+    g_signal_connect(dialog.noSound, "toggled", G_CALLBACK(onNoSound), &dialog);
+    g_signal_connect(dialog.run, "clicked", G_CALLBACK(onRun), &dialog);
+    g_signal_connect(dialog.cancel, "clicked", G_CALLBACK(onCancel), &dialog);
+    g_signal_connect(dialog.toplevel, "delete-event", G_CALLBACK(onDelete), &dialog);
+    g_signal_connect(dialog.toplevel, "key-press-event", G_CALLBACK(onKey), &dialog);
+}
+
+// Shows the dialog with the focus on Run! until it ends, then takes it off the screen
+// before the render window opens.
+void runUntilDone(Dialog& dialog) {
+    gtk_widget_show_all(dialog.toplevel);
+    gtk_widget_grab_focus(dialog.run);
+    gtk_window_present(GTK_WINDOW(dialog.toplevel));
+    gtk_main();
+
+    gtk_widget_destroy(dialog.toplevel);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+}
+
 } // namespace
 
 void runLaunchDialog(GLWindow& window) {
@@ -151,89 +257,11 @@ void runLaunchDialog(GLWindow& window) {
 
     Dialog dialog;
     dialog.window = &window;
-    dialog.toplevel = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    GtkWindow* toplevel = GTK_WINDOW(dialog.toplevel);
-    gtk_window_set_title(toplevel, TITLE);
-    gtk_window_set_resizable(toplevel, FALSE);
-    gtk_window_set_modal(toplevel, TRUE);
-    gtk_window_set_position(toplevel, GTK_WIN_POS_CENTER);
-    gtk_window_set_type_hint(toplevel, GDK_WINDOW_TYPE_HINT_DIALOG);
-    measureFont(dialog);
-
-    dialog.fixed = gtk_fixed_new();
-    gtk_widget_set_size_request(dialog.fixed, pixelsAcross(dialog, DIALOG_WIDTH),
-                                pixelsDown(dialog, DIALOG_HEIGHT));
-    gtk_container_add(GTK_CONTAINER(toplevel), dialog.fixed);
-
-    // The group box comes first so the credit lines are drawn over it.
-    GtkWidget* group = gtk_frame_new("VORNIK");
-    place(dialog, group, {25, 62, 222, 54});
-    addLabel(dialog, "Code: VORNIK", {30, 77, 73, 11});
-    addLabel(dialog, "Music: VORNIK", {31, 100, 100, 11});
-    addLabel(dialog, "3d art: VORNIK", {30, 89, 103, 11});
-
-    GtkWidget* run = gtk_button_new_with_label("Run!");
-    place(dialog, run, {181, 14, 67, 17});
-    GtkWidget* cancel = gtk_button_new_with_label("Cancel");
-    place(dialog, cancel, {180, 38, 67, 18});
-    addLabel(dialog, "Resulution", {25, 13, 71, 14});
-
-    // The radio buttons show the resolution the settings start from.
-    GtkWidget* radios[G_N_ELEMENTS(RESOLUTIONS)];
     ResolutionChoice choices[G_N_ELEMENTS(RESOLUTIONS)];
-    GtkWidget* selected = nullptr;
-    for (size_t i = 0; i < G_N_ELEMENTS(RESOLUTIONS); ++i) {
-        const Resolution& resolution = RESOLUTIONS[i];
-        radios[i] = i == 0 ? gtk_radio_button_new_with_label(nullptr, resolution.label)
-                           : gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(radios[0]),
-                                                                         resolution.label);
-        place(dialog, radios[i], resolution.box);
-        if (resolution.width == window.width && resolution.height == window.height)
-            selected = radios[i];
-        choices[i] = {&dialog, &resolution};
-    }
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(selected ? selected : radios[1]), TRUE);
-
-    GtkWidget* fullScreen = gtk_check_button_new_with_label("FullScreen");
-    place(dialog, fullScreen, {123, 45, 53, 12});
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(fullScreen), window.fullScreen);
-    addLabel(dialog, "Contact: vornik@example.org", {137, 71, 106, 17});
-    GtkWidget* noSound = gtk_check_button_new_with_label("No Sound");
-    place(dialog, noSound, {25, 127, 103, 13});
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(noSound), window.noSound);
-
-    // Tab order as in the template: Run!, Cancel, the resolutions (entered at the
-    // selected one, arrows move within them), FullScreen, No Sound.
-    GList* chain = nullptr;
-    chain = g_list_append(chain, run);
-    chain = g_list_append(chain, cancel);
-    for (GtkWidget* radio : radios)
-        chain = g_list_append(chain, radio);
-    chain = g_list_append(chain, fullScreen);
-    chain = g_list_append(chain, noSound);
-    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    gtk_container_set_focus_chain(GTK_CONTAINER(dialog.fixed), chain);
-    G_GNUC_END_IGNORE_DEPRECATIONS
-    g_list_free(chain);
-
-    // Signals are connected after the initial states so that only the viewer's clicks
-    // write settings.
-    for (size_t i = 0; i < G_N_ELEMENTS(RESOLUTIONS); ++i)
-        g_signal_connect(radios[i], "toggled", G_CALLBACK(onResolution), &choices[i]);
-    g_signal_connect(fullScreen, "toggled", G_CALLBACK(onFullScreen), &dialog);
-    g_signal_connect(noSound, "toggled", G_CALLBACK(onNoSound), &dialog);
-    g_signal_connect(run, "clicked", G_CALLBACK(onRun), &dialog);
-    g_signal_connect(cancel, "clicked", G_CALLBACK(onCancel), &dialog);
-    g_signal_connect(dialog.toplevel, "delete-event", G_CALLBACK(onDelete), &dialog);
-    g_signal_connect(dialog.toplevel, "key-press-event", G_CALLBACK(onKey), &dialog);
-
-    gtk_widget_show_all(dialog.toplevel);
-    gtk_widget_grab_focus(run);
-    gtk_window_present(toplevel);
-    gtk_main();
-
-    gtk_widget_destroy(dialog.toplevel);
-    // Let the window go from the screen before the render window opens.
-    while (gtk_events_pending())
-        gtk_main_iteration();
+    dialog.choices = choices;
+    createWindow(dialog);
+    addControls(dialog, window);
+    setFocusChain(dialog);
+    connectSignals(dialog);
+    runUntilDone(dialog);
 }

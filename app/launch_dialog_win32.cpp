@@ -39,8 +39,15 @@ INT_PTR CALLBACK launchDialogProcedure(HWND dialog, UINT message, WPARAM wParam,
 
     // wParam is compared whole: only clicks (notification code BN_CLICKED, 0) match.
     switch (wParam) {
+    case IDOK: // Enter: the focused button, and Run! when no button has the focus
+        if (GetFocus() == GetDlgItem(dialog, IDC_CANCEL)) {
+            settings->cancelled = true;
+            EndDialog(dialog, 0);
+            break;
+        }
+        EndDialog(dialog, 0);
+        break;
     case IDC_RUN:
-    case IDOK: // Enter
         EndDialog(dialog, 0);
         break;
     case IDC_CANCEL:

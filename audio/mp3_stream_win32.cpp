@@ -1,5 +1,7 @@
 #include "audio/mp3_stream_win32.h"
 
+#include "log/regular_file.h"
+
 #include <windows.h>
 
 #include <mmreg.h>
@@ -269,7 +271,7 @@ Mp3LoopStream::~Mp3LoopStream() {
 
 bool Mp3LoopStream::open(const char* fileName) {
     close();
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::FILE* file = openRegularFile(fileName, FileAccess::ReadBinary);
     if (!file)
         return false;
     unsigned char chunk[65536];

@@ -9,8 +9,8 @@ class MusicPlayer {
     bool ready = false;
     uint32_t stream = 0;
 
-    // Initialises audio output. With soundOff an audio device that can't be opened is
-    // not an error (nothing will be played); otherwise it ends the process.
+    // Initialises audio output; a failure ends the process, naming its cause. With
+    // soundOff the audio system is not touched at all: nothing will be played.
     explicit MusicPlayer(bool soundOff = false);
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;

@@ -4,22 +4,39 @@
 // whatever the file holds.
 #include "audio/music_player.h"
 
-#include "app/gl_window.h"
+#include "audio/music_window.h"
 #include "log/log.h"
+#include "log/regular_file.h"
 
 #include <SDL.h>
 #include <mpg123.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
 
 constexpr long OUTPUT_RATE = 44100;
 constexpr int OUTPUT_CHANNELS = 2;
+
+// Said with every audio failure: the demo itself doesn't need the music.
+const char* const NO_SOUND_HINT = "Choose \"No Sound\" in the launch dialog to play the demo without music.";
+
+// Why SDL's audio system did not start, for the person reading the error.
+std::string audioSystemDetail() {
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    std::string detail = driver && *driver ? "The audio driver \"" + std::string(driver) +
+                                                 "\" named by SDL_AUDIODRIVER is not available.\n"
+                                           : std::string("No audio system could be started.\n");
+    return detail + NO_SOUND_HINT;
+}
+
+std::string audioDeviceDetail() {
+    return std::string("No audio output device could be opened.\n") + NO_SOUND_HINT;
+}
 
 } // namespace
 
@@ -31,7 +48,8 @@ struct MusicPlayerImpl {
     // Set by the audio thread when the stream yields no samples at all from its
     // start: it is then played as silence instead of being restarted forever.
     bool exhausted = false;
-    int file = -1; // the MP3 file, open for as long as it is the stream
+    std::FILE* input = nullptr; // the MP3 file, open for as long as it is the stream
+    int file = -1;              // its descriptor, which the decoder reads
     uint32_t nextStream = 1;
 
     // Fills the device buffer from the decoder. At the end of the file the decoder
@@ -73,8 +91,9 @@ struct MusicPlayerImpl {
             mpg123_delete(decoder);
             decoder = nullptr;
         }
-        if (file >= 0) {
-            close(file);
+        if (input) {
+            std::fclose(input);
+            input = nullptr;
             file = -1;
         }
     }
@@ -143,23 +162,29 @@ MusicPlayer::MusicPlayer(bool soundOff) {
     impl = new MusicPlayerImpl;
     MusicPlayerImpl& self = implOf(impl);
     // Releases what was set up before reporting: the error ends the process.
-    auto fail = [this](const char* text) {
+    auto fail = [this](const char* text, const std::string& detail) {
         implOf(impl).release();
         delete &implOf(impl);
         impl = nullptr;
-        gLog.error("%s", text);
+        gLog.errorWithDetail(detail.c_str(), "%s", text);
     };
 
-    // Both libraries must be present and initialise. With no sound wanted, an audio
-    // system that can't start only means nothing will be played.
-    self.sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    self.decoderLibrary = mpg123_init() == MPG123_OK;
-    if (!self.decoderLibrary || (!self.sdlAudio && !soundOff))
-        fail("Could't load bass.dll");
+    // With no sound wanted the audio system is left alone: nothing will be played, and
+    // some systems print warnings just for being asked.
+    if (!soundOff) {
+        // Both libraries must be present and initialise.
+        self.decoderLibrary = mpg123_init() == MPG123_OK;
+        if (!self.decoderLibrary)
+            fail("Could't load bass.dll",
+                 std::string("The MP3 decoder could not be started.\n") + NO_SOUND_HINT);
+        self.sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        if (!self.sdlAudio)
+            fail("Could't load bass.dll", audioSystemDetail());
+    }
     // The music belongs to the render window: without it there is nothing to play for.
-    if (!gWindow.window)
-        fail("Faild to get foreground window handel");
-    if (!self.sdlAudio) {
+    if (!musicWindowIsOpen())
+        fail("Faild to get foreground window handel", "The render window is not open.");
+    if (soundOff) {
         ready = false;
         return;
     }
@@ -175,13 +200,8 @@ MusicPlayer::MusicPlayer(bool soundOff) {
     SDL_AudioSpec obtained;
     // No changes allowed: SDL converts to whatever the device needs.
     self.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (self.device == 0) {
-        ready = false;
-        if (!soundOff)
-            fail("Could not init bass");
-        self.release();
-        return;
-    }
+    if (self.device == 0)
+        fail("Could not init bass", audioDeviceDetail());
     ready = true;
 }
 
@@ -200,18 +220,15 @@ bool MusicPlayer::loadStream(const char* fileName) {
     if (!self.device || !fileName)
         return false; // stopped: output is released
     // Only a regular file can be a stream (opening a pipe could wait forever).
-    int file = open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file < 0)
+    std::FILE* input = openRegularFile(fileName, FileAccess::ReadBinary);
+    if (!input)
         return false;
-    struct stat info;
-    if (fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(file);
-        return false;
-    }
+    // The decoder reads the descriptor itself; the stream only owns it.
+    int file = fileno(input);
     bool fileMono = false;
     mpg123_handle* decoder = openDecoder(file, fileMono);
     if (!decoder) {
-        close(file);
+        std::fclose(input);
         return false;
     }
     // The device is paused here, but take its lock anyway: the audio thread must
@@ -219,6 +236,7 @@ bool MusicPlayer::loadStream(const char* fileName) {
     SDL_LockAudioDevice(self.device);
     self.closeDecoder();
     self.decoder = decoder;
+    self.input = input;
     self.file = file;
     self.exhausted = false;
     SDL_UnlockAudioDevice(self.device);

@@ -15,12 +15,16 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 const int BUFFER_COUNT = 4;
 const size_t BUFFER_FRAMES = 8192; // about 0.19 s each
+
+// Said with every audio failure: the demo itself doesn't need the music.
+const char* const NO_SOUND_HINT = "Choose \"No Sound\" in the launch dialog to play the demo without music.";
 
 struct WaveOutput {
     HWAVEOUT device = nullptr;
@@ -64,18 +68,22 @@ MusicPlayer::MusicPlayer(bool soundOff) {
     // 1.
     mono = false;
 
-    // 2. The audio compression manager must be there and working.
-    DWORD version = acmGetVersion();
-    if ((version >> 24) < 3)
-        gLog.error("Could't load bass.dll");
+    // 2. The audio compression manager must be there and working. With "No Sound"
+    // chosen the audio system is left alone: nothing will be played.
+    if (!soundOff && (acmGetVersion() >> 24) < 3)
+        gLog.errorWithDetail((std::string("The MP3 decoder could not be started.\n") + NO_SOUND_HINT).c_str(),
+                             "Could't load bass.dll");
 
     // 3.
     if (!GetForegroundWindow())
-        gLog.error("Faild to get foreground window handel");
-
-    // 4. The default output device at 44100 Hz, 16-bit stereo.
+        gLog.errorWithDetail("The render window is not open.", "Faild to get foreground window handel");
     WaveOutput* out = new WaveOutput;
     impl = out;
+    ready = false;
+    if (soundOff)
+        return;
+
+    // 4. The default output device at 44100 Hz, 16-bit stereo.
     out->bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     WAVEFORMATEX format;
     std::memset(&format, 0, sizeof format);
@@ -85,17 +93,15 @@ MusicPlayer::MusicPlayer(bool soundOff) {
     format.wBitsPerSample = 16;
     format.nBlockAlign = 4;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
-    if (out->bufferDone &&
+    if (!out->bufferDone ||
         waveOutOpen(&out->device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(out->bufferDone), 0,
-                    CALLBACK_EVENT) == MMSYSERR_NOERROR) {
-        ready = true;
-    } else {
+                    CALLBACK_EVENT) != MMSYSERR_NOERROR) {
         out->device = nullptr;
-        ready = false;
-        // With "No Sound" chosen nothing will be played: a missing device is no reason to stop.
-        if (!soundOff)
-            gLog.error("Could not init bass");
+        gLog.errorWithDetail(
+            (std::string("No audio output device could be opened.\n") + NO_SOUND_HINT).c_str(),
+            "Could not init bass");
     }
+    ready = true;
 }
 
 MusicPlayer::~MusicPlayer() {

@@ -22,7 +22,8 @@ std::string installedDataFolder();
 std::string logFilePath(std::string& problem);
 
 // Tells standard error once where the log is, or why there is none, when it is not
-// the plain file in the working directory. `openError` is the errno of a failed open.
-void reportLogFile(const std::string& path, const std::string& problem, int openError);
+// the plain file in the working directory. `openProblem` says why the open failed (nullptr: it
+// did not).
+void reportLogFile(const std::string& path, const std::string& problem, const char* openProblem);
 
 } // namespace places

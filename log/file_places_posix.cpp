@@ -93,15 +93,15 @@ std::string logFilePath(std::string& problem) {
     return folder + "/" + LOG_FILE_NAME;
 }
 
-void reportLogFile(const std::string& path, const std::string& problem, int openError) {
+void reportLogFile(const std::string& path, const std::string& problem, const char* openProblem) {
     const char* program = program_invocation_short_name;
     if (!problem.empty())
         std::fprintf(stderr, "%s: no log file (%s); running without a log\n", program, problem.c_str());
     else if (path == LOG_FILE_NAME)
         return; // the working directory's log, as always: nothing to say
-    else if (openError != 0)
+    else if (openProblem)
         std::fprintf(stderr, "%s: can't write the log %s (%s); running without a log\n", program,
-                     path.c_str(), std::strerror(openError));
+                     path.c_str(), openProblem);
     else
         std::fprintf(stderr, "%s: writing the log to %s\n", program, path.c_str());
 }

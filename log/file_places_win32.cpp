@@ -13,6 +13,6 @@ std::string logFilePath(std::string& problem) {
     return LOG_FILE_NAME;
 }
 
-void reportLogFile(const std::string&, const std::string&, int) {}
+void reportLogFile(const std::string&, const std::string&, const char*) {}
 
 } // namespace places

@@ -2,8 +2,8 @@
 #include "log/log_format.h"
 
 #include "log/file_places.h"
+#include "log/regular_file.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +12,18 @@
 namespace {
 
 Log::FatalHandler fatalHandler = nullptr;
+const char* scopeDetail = nullptr;
+
+// The text, a line end unless it has one, and the detail on a line of its own.
+std::string withDetail(const char* text, const char* detail) {
+    std::string shown = text;
+    if (detail && *detail) {
+        if (shown.empty() || shown.back() != '\n')
+            shown += '\n';
+        shown += detail;
+    }
+    return shown;
+}
 
 // A framed banner line: an asterisk, the text, blanks up to 32 characters.
 std::string bannerLine(const char* text) {
@@ -26,15 +38,19 @@ std::string bannerLine(const char* text) {
 
 Log gLog(Log::FILE_OUTPUT);
 
-void Log::setFatalHandler(FatalHandler handler) { fatalHandler = handler; }
+void Log::setFatalHandler(FatalHandler handler) {
+    fatalHandler = handler;
+}
 
 Log::Log(int flags_) : flags(flags_) {
     if (flags & FILE_OUTPUT) {
         // A log that can't be created leaves the file output off; nothing else fails.
+        // It is opened without waiting: a FIFO of that name must not hold up the start.
         std::string problem;
         const std::string path = places::logFilePath(problem);
-        file = path.empty() ? nullptr : std::fopen(path.c_str(), "wt");
-        places::reportLogFile(path, problem, file ? 0 : errno);
+        FileProblem openProblem = FileProblem::None;
+        file = path.empty() ? nullptr : openRegularFile(path.c_str(), FileAccess::WriteText, &openProblem);
+        places::reportLogFile(path, problem, file ? nullptr : fileProblemText(openProblem));
     }
     if (flags & CONSOLE) {
         if (!logconsole::open(*this))
@@ -74,23 +90,43 @@ void Log::message(const char* format, ...) {
     writeText(buffer);
 }
 
+Log::DetailScope::DetailScope(const char* detail) : previous_(scopeDetail) {
+    scopeDetail = detail;
+}
+
+Log::DetailScope::~DetailScope() {
+    scopeDetail = previous_;
+}
+
 void Log::error(const char* format, ...) {
     char buffer[LOG_BUFFER_SIZE];
     va_list args;
     va_start(args, format);
     formatText(buffer, sizeof buffer, format, args);
     va_end(args);
+    fail(buffer, scopeDetail);
+}
 
-    // The text reaches each enabled output once.
+void Log::errorWithDetail(const char* detail, const char* format, ...) {
+    char buffer[LOG_BUFFER_SIZE];
+    va_list args;
+    va_start(args, format);
+    formatText(buffer, sizeof buffer, format, args);
+    va_end(args);
+    fail(buffer, detail);
+}
+
+void Log::fail(const char* buffer, const char* detail) {
+    // The text reaches each enabled output once; the detail is for the person only.
     writeText(buffer);
+    std::string shown = withDetail(buffer, detail);
     if (flags & CONSOLE) {
-        logconsole::showError(buffer);
+        logconsole::showError(shown.c_str());
     } else {
         // Without a console a person who started the program from a terminal
         // still sees why it stopped.
-        std::fputs(buffer, stderr);
-        size_t length = std::strlen(buffer);
-        if (length == 0 || buffer[length - 1] != '\n')
+        std::fputs(shown.c_str(), stderr);
+        if (shown.empty() || shown.back() != '\n')
             std::fputc('\n', stderr);
     }
     if (file)

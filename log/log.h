@@ -5,7 +5,7 @@
 #include <cstdio>
 
 class Log {
-public:
+  public:
     enum : int { CONSOLE = 1, FILE_OUTPUT = 2 };
 
     // Opens the outputs selected by flags and writes the banner.
@@ -28,6 +28,28 @@ public:
 #endif
         ;
 
+    // As error(), and `detail` (what a person needs to know beside the logged text: which
+    // file, why, what to do) follows the text on standard error and in the error box. The
+    // log file holds the formatted text only.
+    [[noreturn]] void errorWithDetail(const char* detail, const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 3, 4)))
+#endif
+        ;
+
+    // While alive, errors that come without a detail of their own show this one (for
+    // example the file being read). Scopes nest; the innermost one counts.
+    class DetailScope {
+      public:
+        explicit DetailScope(const char* detail);
+        ~DetailScope();
+        DetailScope(const DetailScope&) = delete;
+        DetailScope& operator=(const DetailScope&) = delete;
+
+      private:
+        const char* previous_;
+    };
+
     // Called by error() instead of ending the process, when set. Meant for tests and
     // fuzzers that need to observe a fatal path; the handler must not return
     // (it throws or jumps). When it returns anyway the process still ends.
@@ -39,8 +61,9 @@ public:
     void* consoleText = nullptr;
     std::FILE* file = nullptr;
 
-private:
+  private:
     void writeText(const char* text);
+    [[noreturn]] void fail(const char* text, const char* detail);
 };
 
 // Formatted text is cut to this many characters (one byte is kept for the terminator).

@@ -115,7 +115,7 @@ void SceneLoader::bindTexture() {
     }
     object->renderMode = RENDER_TEXTURED;
     if (loadTextures)
-        object->texture = loadTexture(found->mapFile);
+        object->texture = textures.load(found->mapFile);
 }
 
 void SceneLoader::readVertexList(int64_t end) {

@@ -3,6 +3,7 @@
 #include "scene/scene_loader.h"
 
 #include "log/log.h"
+#include "log/regular_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -181,8 +182,8 @@ bool SceneLoader::readHeader(int64_t regionEnd, ChunkHeader& header) {
 
 // ---- the file ----
 
-bool SceneLoader::openFile(const char* path) {
-    file_.reset(std::fopen(path, "rb"));
+bool SceneLoader::openFile(const char* path, FileProblem& problem) {
+    file_.reset(openRegularFile(path, FileAccess::ReadBinary, &problem));
     if (!file_)
         return false;
     // Reads fill the window straight from the file, without a stream buffer between.
@@ -209,14 +210,16 @@ Scene* SceneLoader::load(const char* path) {
     currentMaterial = nullptr;
     mObjIndex = -1;
     mCamIndex = -1;
+    textures.clear();
 
     // The file is closed when the load ends, however it ends.
     struct CloseFile {
         std::unique_ptr<std::FILE, FileCloser>& file;
         ~CloseFile() { file.reset(); }
     } closeFile{file_};
-    if (!openFile(path))
-        gLog.error("Ops! Could't found");
+    FileProblem problem = FileProblem::None;
+    if (!openFile(path, problem))
+        gLog.errorWithDetail(cantOpenText("scene file", path, problem).c_str(), "Ops! Could't found");
 
     if (readWord() != MAIN_CHUNK)
         gLog.error("Corrupt 3ds!\n");

@@ -11,9 +11,11 @@
 // anything is allocated.
 #pragma once
 
+#include "log/regular_file.h"
 #include "scene/allocate.h"
 #include "scene/ref_list.h"
 #include "scene/scene.h"
+#include "texture/texture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -43,6 +45,9 @@ class SceneLoader {
 
     // When false, texture images are not read: textured objects keep texture 0.
     bool loadTextures = true;
+    // The textures of the scene being loaded: each image file is read once and its GL
+    // texture shared by the objects that name it. Emptied when a load starts.
+    TextureCache textures;
 
     // How many bytes of the file are held in memory at once. Values are decoded from
     // this window, which is refilled from the file when reading leaves it; the memory
@@ -126,7 +131,7 @@ class SceneLoader {
     int64_t directEnd_ = 0;
 
     // Opens the file at path for reading; false when it can't be opened.
-    bool openFile(const char* path);
+    bool openFile(const char* path, FileProblem& problem);
     void readBytes(void* out, int64_t count) {
         if (position_ >= windowStart_ && count <= directEnd_ - position_) {
             std::memcpy(out, window_.get() + (position_ - windowStart_), static_cast<size_t>(count));

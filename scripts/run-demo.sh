@@ -1,17 +1,35 @@
 #!/usr/bin/env bash
 # Builds the demo if needed and starts it with data/ as the working directory.
 # Without a display (no DISPLAY or WAYLAND_DISPLAY) it records the demo to a video
-# in recordings/ instead, so that it can still be watched.
+# in recordings/ instead, so that it can still be watched. Each step is announced;
+# the build shows its progress (the full log is build.log).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+step() { echo "== $*"; }
+
+step "1/3 Checking the Debian packages (installs what is missing: about 2 minutes the first time)"
 scripts/install-deps.sh
-scripts/build.sh > build.log 2>&1 || { tail -40 build.log; exit 1; }
+
+if [ -x build/app/quarn ]; then
+    step "2/3 Building (only what changed)"
+else
+    step "2/3 Building for the first time: about 5 minutes on 2 cores"
+fi
+start=$SECONDS
+# Only the make progress lines reach the terminal, one per file; everything goes to build.log.
+if ! scripts/build.sh 2>&1 | tee build.log | grep --line-buffered -E '^\[ *[0-9]+%\]'; then
+    tail -40 build.log
+    exit 1
+fi
+echo "   built in $((SECONDS - start)) s"
+
 cd data
 if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     video="$root/recordings/quarn.mp4"
-    echo "No display here (DISPLAY and WAYLAND_DISPLAY are unset): recording the demo to $video instead."
+    step "3/3 No display here (DISPLAY and WAYLAND_DISPLAY are unset): recording the demo to $video instead."
     mkdir -p "$root/recordings"
     exec ../build/app/quarn --record "$video"
 fi
+step "3/3 Starting the demo"
 exec ../build/app/quarn "$@"

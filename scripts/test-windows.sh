@@ -204,7 +204,8 @@ lame --quiet -m m -b 64 "$audio/mono.wav" "$audio/sine441_mono22050.mp3"
 unit="$work/unit"
 mkdir -p "$unit"
 tests_exe="$root/build-windows/tests/windows/quarn_win32_tests.exe"
-if (cd "$unit" && QUARN_TEST_AUDIO_DIR="$(winepath -w "$audio")" wine "$tests_exe" > output.txt 2>&1); then
+if (cd "$unit" && QUARN_TEST_AUDIO_DIR="$(winepath -w "$audio")" \
+    QUARN_TEST_JPEG_DIR="$(winepath -w "$root/tests/texture/data")" wine "$tests_exe" > output.txt 2>&1); then
     pass "Windows unit tests ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$unit/output.txt"))"
 else
     cat "$unit/output.txt"

@@ -1,11 +1,16 @@
 // JPEG decoding on Linux with libjpeg-turbo. Errors inside the library come back
-// through a jump to the step that called it, which then reports false; warnings
-// (corrupt or truncated data) are counted and make the image read fail.
+// through a jump to the step that called it, which then reports false. Warnings
+// (damaged data) are not failures: a file cut short is refused by the end-marker check
+// both platforms share, and damaged data in a complete file decodes as the library
+// makes of it, as on Windows.
 #include "texture/jpeg_decoder.h"
+
+#include "texture/jpeg_structure.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <new>
+
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
@@ -30,7 +35,8 @@ struct State {
     jpeg_decompress_struct info;
     ErrorManager errors;
     ProgressMonitor progress;
-    std::FILE* file = nullptr;
+    const unsigned char* bytes = nullptr; // the whole file: the decoder reads from memory
+    size_t size = 0;
     bool created = false;
 };
 
@@ -65,7 +71,7 @@ bool createDecompress(State* s) {
 bool readHeaderFrom(State* s, int& width, int& height, int& channels) {
     if (setjmp(s->errors.jump))
         return false;
-    jpeg_stdio_src(&s->info, s->file);
+    jpeg_mem_src(&s->info, s->bytes, static_cast<unsigned long>(s->size));
     if (jpeg_read_header(&s->info, TRUE) != JPEG_HEADER_OK)
         return false;
     width = static_cast<int>(s->info.image_width);
@@ -97,7 +103,7 @@ bool decodeRows(State* s, unsigned char* rgb, int width, int height) {
         }
     }
     jpeg_finish_decompress(&s->info);
-    return s->errors.base.num_warnings == 0;
+    return true;
 }
 
 } // namespace
@@ -114,25 +120,29 @@ bool JpegDecoder::init() {
     state = s;
     if (!createDecompress(s))
         return false;
+    // Beyond this the library refuses the image (it has no backing store to spill to).
+    s->info.mem->max_memory_to_use = JPEG_DECODER_MEMORY_LIMIT;
     s->progress.base.progress_monitor = onProgress;
     s->progress.info = &s->info;
     s->info.progress = &s->progress.base;
     return true;
 }
 
-bool JpegDecoder::readHeader(const char* fileName, int& width, int& height, int& channels) {
+bool JpegDecoder::readHeader(const unsigned char* bytes, size_t size, int& width, int& height,
+                             int& channels) {
     State* s = stateOf(*this);
-    if (!s || !s->created || s->file)
+    if (!s || !s->created || s->bytes || !bytes || size == 0)
         return false;
-    s->file = std::fopen(fileName, "rb");
-    if (!s->file)
-        return false;
+    s->bytes = bytes;
+    s->size = size;
     return readHeaderFrom(s, width, height, channels);
 }
 
 bool JpegDecoder::readImage(unsigned char* rgb, int width, int height, int channels) {
     State* s = stateOf(*this);
-    if (!s || !s->file || channels != 3 || width <= 0 || height <= 0)
+    if (!s || !s->bytes || channels != 3 || width <= 0 || height <= 0)
+        return false;
+    if (!jpegHasEndOfImage(s->bytes, s->size))
         return false;
     return decodeRows(s, rgb, width, height);
 }
@@ -143,10 +153,7 @@ bool JpegDecoder::release() {
         return true;
     if (s->created)
         jpeg_destroy_decompress(&s->info);
-    bool closed = true;
-    if (s->file)
-        closed = std::fclose(s->file) == 0;
     delete s;
     state = nullptr;
-    return closed;
+    return true;
 }

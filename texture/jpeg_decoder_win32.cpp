@@ -1,6 +1,10 @@
-// JPEG decoding on Windows through the Windows Imaging Component: a decoder made
-// from the file name, its first frame converted to 24-bit RGB.
+// JPEG decoding on Windows through the Windows Imaging Component: the file read into
+// memory, a decoder made from it, its first frame converted to 24-bit RGB. WIC reports
+// no damage in the image data; the end-marker check both platforms share refuses a
+// file cut short, and damaged data in a complete file decodes as WIC makes of it.
 #include "texture/jpeg_decoder.h"
+
+#include "texture/jpeg_structure.h"
 
 #include <windows.h>
 
@@ -16,9 +20,14 @@ namespace {
 struct WicState {
     bool comInitialised = false;
     IWICImagingFactory* factory = nullptr;
+    IWICStream* stream = nullptr; // over the caller's bytes
     IWICBitmapDecoder* decoder = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
-    std::vector<unsigned char> fileBytes; // the file as read, for the end-of-image check
+    const unsigned char* bytes = nullptr; // the file as read, owned by the caller
+    size_t size = 0;
+    // A file cut short, with an end marker added: WIC then still reads its header, so
+    // the size is logged as on Linux before the image is refused for its missing end.
+    std::vector<unsigned char> completed;
 };
 
 template <typename T> void releaseInterface(T*& object) {
@@ -26,41 +35,6 @@ template <typename T> void releaseInterface(T*& object) {
         object->Release();
         object = nullptr;
     }
-}
-
-bool readWholeFile(const char* fileName, std::vector<unsigned char>& bytes) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file)
-        return false;
-    bytes.clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(file);
-    return true;
-}
-
-// A complete JPEG has an end-of-image marker (FF D9) after its first start-of-scan
-// marker (FF DA). Entropy-coded data never holds FF D9 (an FF there is followed by 00
-// or a restart marker), so finding it proves the scan data is all there. WIC fills a
-// truncated image up with grey and reports success; this check makes it a failure.
-bool hasEndOfImage(const std::vector<unsigned char>& bytes) {
-    size_t n = bytes.size();
-    size_t scan = 0;
-    for (size_t i = 2; i + 1 < n; ++i) {
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
-            scan = i + 2;
-            break;
-        }
-    }
-    if (scan == 0)
-        return false;
-    for (size_t i = n - 1; i > scan; --i) {
-        if (bytes[i - 1] == 0xFF && bytes[i] == 0xD9)
-            return true;
-    }
-    return false;
 }
 
 // Channels of the decoded frame: the pixel formats a JPEG decodes to, else what WIC
@@ -107,22 +81,30 @@ bool JpegDecoder::init() {
                                       IID_IWICImagingFactory, reinterpret_cast<void**>(&wic->factory)));
 }
 
-bool JpegDecoder::readHeader(const char* fileName, int& width, int& height, int& channels) {
+bool JpegDecoder::readHeader(const unsigned char* bytes, size_t size, int& width, int& height,
+                             int& channels) {
     if (!state || !stateOf(state).factory)
         return false;
     WicState& wic = stateOf(state);
-    if (!readWholeFile(fileName, wic.fileBytes))
-        return false;
-    int length = MultiByteToWideChar(CP_ACP, 0, fileName, -1, nullptr, 0);
-    if (length <= 0)
-        return false;
-    std::vector<wchar_t> wideName(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_ACP, 0, fileName, -1, wideName.data(), length);
-
     releaseInterface(wic.frame);
     releaseInterface(wic.decoder);
-    if (FAILED(wic.factory->CreateDecoderFromFilename(wideName.data(), nullptr, GENERIC_READ,
-                                                      WICDecodeMetadataCacheOnDemand, &wic.decoder)))
+    releaseInterface(wic.stream);
+    if (!bytes || size == 0 || size > UINT_MAX)
+        return false;
+    wic.bytes = bytes;
+    wic.size = size;
+    const unsigned char* input = bytes;
+    wic.completed.clear();
+    if (!jpegHasEndOfImage(bytes, size) && size + 2 <= UINT_MAX) {
+        wic.completed.assign(bytes, bytes + size);
+        wic.completed.insert(wic.completed.end(), {0xFF, 0xD9});
+        input = wic.completed.data();
+    }
+    DWORD inputSize = static_cast<DWORD>(input == bytes ? size : wic.completed.size());
+    if (FAILED(wic.factory->CreateStream(&wic.stream)) ||
+        FAILED(wic.stream->InitializeFromMemory(const_cast<BYTE*>(input), inputSize)) ||
+        FAILED(wic.factory->CreateDecoderFromStream(wic.stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                    &wic.decoder)))
         return false;
     // Only a JPEG counts, whatever else WIC could read under the name.
     GUID container;
@@ -157,7 +139,7 @@ bool JpegDecoder::readImage(unsigned char* rgb, int width, int height, int) {
     unsigned long long size = stride * static_cast<unsigned long long>(height);
     if (size > UINT_MAX)
         return false;
-    if (!hasEndOfImage(wic.fileBytes))
+    if (!jpegHasEndOfImage(wic.bytes, wic.size))
         return false;
 
     IWICFormatConverter* converter = nullptr;
@@ -189,6 +171,7 @@ bool JpegDecoder::release() {
     WicState* wic = static_cast<WicState*>(state);
     releaseInterface(wic->frame);
     releaseInterface(wic->decoder);
+    releaseInterface(wic->stream);
     releaseInterface(wic->factory);
     if (wic->comInitialised)
         CoUninitialize();

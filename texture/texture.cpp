@@ -4,8 +4,10 @@
 #include "texture/texture.h"
 
 #include "log/log.h"
+#include "log/regular_file.h"
 #include "render/gl.h"
 #include "texture/jpeg_decoder.h"
+#include "texture/jpeg_structure.h"
 #include "texture/tga_reader.h"
 
 #include <algorithm>
@@ -47,9 +49,31 @@ std::vector<unsigned char> readUpTo(std::FILE* file, size_t limit) {
     return data;
 }
 
-std::unique_ptr<unsigned char[]> allocatePixels(int32_t pixelCount) {
-    return std::unique_ptr<unsigned char[]>(
-        new (std::nothrow) unsigned char[static_cast<size_t>(pixelCount) * 3]());
+std::unique_ptr<unsigned char[], PixelsFree> allocatePixels(int32_t pixelCount) {
+    return std::unique_ptr<unsigned char[], PixelsFree>(
+        static_cast<unsigned char*>(std::calloc(static_cast<size_t>(pixelCount), 3)));
+}
+
+// Opens an image file; one that can't be opened (or isn't a regular file) ends the
+// process, saying which file and why.
+FileHandle openImage(const char* fileName) {
+    FileProblem problem = FileProblem::None;
+    FileHandle file(openRegularFile(fileName, FileAccess::ReadBinary, &problem));
+    if (!file)
+        gLog.errorWithDetail(cantOpenText("texture file", fileName, problem).c_str(), "Ops! Could't found");
+    return file;
+}
+
+// Refuses a progressive image whose decoding would need more than the decoders may
+// take, before anything is allocated for it.
+void checkDecoderMemory(const std::vector<unsigned char>& bytes, int width, int height) {
+    uint64_t needed = jpegProgressiveMemory(bytes.data(), bytes.size());
+    if (needed > static_cast<uint64_t>(JPEG_DECODER_MEMORY_LIMIT)) {
+        const uint64_t mb = 1024 * 1024;
+        gLog.error("Progressive JPEG %dx%d needs %u MB to decode (at most %u MB)\n", width, height,
+                   static_cast<unsigned>((needed + mb - 1) / mb),
+                   static_cast<unsigned>(JPEG_DECODER_MEMORY_LIMIT / mb));
+    }
 }
 
 [[noreturn]] void refuseTooLarge(int width, int height) {
@@ -58,7 +82,15 @@ std::unique_ptr<unsigned char[]> allocatePixels(int32_t pixelCount) {
 
 } // namespace
 
+void Texture::note(const std::string& text) {
+    gLog.message("%s", text.c_str());
+    logged += text;
+}
+
 uint32_t Texture::load(const char* fileName) {
+    // Every refusal below tells the person which file it was.
+    std::string context = std::string("While loading texture file \"") + (fileName ? fileName : "") + "\".";
+    Log::DetailScope scope(context.c_str());
     // The extension is all the text after the first "."; more than 3 characters don't fit
     // its buffer and are not a supported format.
     char extension[4] = {0, 0, 0, 0};
@@ -95,9 +127,7 @@ uint32_t Texture::load(const char* fileName) {
 }
 
 int Texture::loadTGA(const char* fileName) {
-    FileHandle file(std::fopen(fileName, "rb"));
-    if (!file)
-        gLog.error("Ops! Could't found");
+    FileHandle file = openImage(fileName);
     format = GL_RGB;
 
     unsigned char headerBytes[tga::HEADER_SIZE];
@@ -143,10 +173,11 @@ int Texture::loadTGA(const char* fileName) {
 }
 
 int Texture::loadJPEG(const char* fileName) {
+    // The file is read whole: the decoder works on these bytes, so it is opened once.
+    std::vector<unsigned char> bytes;
     {
-        FileHandle file(std::fopen(fileName, "rb"));
-        if (!file)
-            gLog.error("Ops! Could't found");
+        FileHandle file = openImage(fileName);
+        bytes = readUpTo(file.get(), static_cast<size_t>(-1));
     }
 
     JpegDecoder decoder;
@@ -154,36 +185,56 @@ int Texture::loadJPEG(const char* fileName) {
     if (!decoder.init())
         gLog.error("Could't Init inte jpeg liberay\n");
     int channels = 0;
-    if (!decoder.readHeader(fileName, width, height, channels))
+    if (!decoder.readHeader(bytes.data(), bytes.size(), width, height, channels))
         gLog.error("FUNKAR INTE ATT L\xC4SA HEADER\n");
     bytesPerPixel = channels;
     if (channels == 3)
         format = GL_RGB;
-    gLog.message(" Image width: %d Height: %d BPP: %d\n", width, height, bytesPerPixel);
+    char line[LOG_BUFFER_SIZE];
+    std::snprintf(line, sizeof line, " Image width: %d Height: %d BPP: %d\n", width, height, bytesPerPixel);
+    note(line);
 
+    // Everything the header says is checked before the pixel buffer is allocated.
     if (width <= 0 || height <= 0)
         gLog.error("JPEG image size %dx%d not supported\n", width, height);
     if (width > TEXTURE_MAX_SIDE || height > TEXTURE_MAX_SIDE)
         refuseTooLarge(width, height);
+    if (channels == 1)
+        gLog.error("Gray scale images not supported\n");
+    if (channels != 3)
+        gLog.error("JPEG images with %d channels not supported\n", channels);
+    checkDecoderMemory(bytes, width, height);
     pixelCount = width * height;
     pixels = allocatePixels(pixelCount);
     if (!pixels)
         gLog.error("Faild to allocate memory");
 
-    if (channels == 1)
-        gLog.error("Gray scale images not supported\n");
-    if (channels != 3)
-        gLog.error("JPEG images with %d channels not supported\n", channels);
     if (!decoder.readImage(pixels.get(), width, height, channels))
         gLog.error("Error reading buffer data\n");
 
     guard.released = true;
     if (!decoder.release())
-        gLog.message("Can't free ijl.lib\n");
+        note("Can't free ijl.lib\n");
     return 1;
 }
 
 uint32_t loadTexture(const char* fileName) {
     Texture texture;
     return texture.load(fileName);
+}
+
+uint32_t TextureCache::load(const char* fileName) {
+    auto found = entries_.find(fileName ? fileName : "");
+    if (found != entries_.end()) {
+        if (!found->second.logged.empty())
+            gLog.message("%s", found->second.logged.c_str());
+        glBindTexture(GL_TEXTURE_2D, found->second.name);
+        return found->second.name;
+    }
+    Texture texture;
+    Entry entry;
+    entry.name = texture.load(fileName);
+    entry.logged = std::move(texture.logged);
+    entries_.emplace(fileName, entry);
+    return entry.name;
 }

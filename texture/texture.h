@@ -2,14 +2,24 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <map>
 #include <memory>
+#include <string>
 
 // The largest side of an image accepted for a texture, in pixels: larger images are
 // refused with an error before their pixel buffer (3 bytes a pixel) is allocated.
 constexpr int32_t TEXTURE_MAX_SIDE = 8192;
 
+// Pixel buffers come zeroed from calloc: the system hands out large ones as fresh zero
+// pages, so memory is only taken as the rows are filled.
+struct PixelsFree {
+    void operator()(unsigned char* pixels) const { std::free(pixels); }
+};
+
 struct Texture {
-    std::unique_ptr<unsigned char[]> pixels; // width x height RGB, rows without padding, bottom row first
+    std::unique_ptr<unsigned char[], PixelsFree>
+        pixels; // width x height RGB, rows without padding, bottom row first
     int32_t bytesPerPixel = 0;
     int32_t width = 0;
     int32_t height = 0;
@@ -21,7 +31,30 @@ struct Texture {
     uint32_t load(const char* fileName);
     int loadTGA(const char* fileName);
     int loadJPEG(const char* fileName);
+
+    // What this load wrote to the log, for a cache to write again.
+    std::string logged;
+
+  private:
+    void note(const std::string& text);
 };
 
 // Loads a texture file into a new GL texture (a fresh Texture record per call).
 uint32_t loadTexture(const char* fileName);
+
+// The textures of one scene: each distinct image file is read and uploaded once, and
+// every object that names it again gets the same GL texture, bound as a fresh load
+// leaves it. The log lines of the first load are written again for every later object,
+// so the log reads exactly as if each object had loaded its own.
+class TextureCache {
+  public:
+    uint32_t load(const char* fileName);
+    void clear() { entries_.clear(); }
+
+  private:
+    struct Entry {
+        uint32_t name = 0;
+        std::string logged;
+    };
+    std::map<std::string, Entry> entries_;
+};

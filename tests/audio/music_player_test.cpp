@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -210,3 +212,20 @@ TEST_F(MusicPlayerTest, NeedsTheRenderWindow) {
 }
 
 } // namespace
+
+TEST(MusicPlayerMessages, NoSoundLeavesTheAudioSystemAloneAndFailuresSayWhy) {
+    int windowMarker = 0;
+    gWindow.window = &windowMarker;
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    {
+        MusicPlayer player(true);
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fatalTextOf([] { MusicPlayer player(false); }), "Could't load bass.dll");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Could't load bass.dll\nThe audio driver \"no-such-driver\" named by SDL_AUDIODRIVER is not "
+              "available.\nChoose \"No Sound\" in the launch dialog to play the demo without music.\n");
+    unsetenv("SDL_AUDIODRIVER");
+    gWindow.window = nullptr;
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -25,7 +26,7 @@ const std::string BANNER = "----------- LoggStarted -----------"
 
 // Runs fn with a fresh working directory, so a Log built there writes its own file.
 class InTempDir {
-public:
+  public:
     InTempDir() {
         char pattern[] = "/tmp/quarn-log-XXXXXX";
         dir_ = mkdtemp(pattern);
@@ -35,7 +36,7 @@ public:
     ~InTempDir() { EXPECT_EQ(chdir(old_), 0); }
     std::string path(const char* name) const { return dir_ + "/" + name; }
 
-private:
+  private:
     std::string dir_;
     char old_[4096];
 };
@@ -112,9 +113,29 @@ TEST(Log, ErrorWithBothOutputsWritesTheFileOnce) {
 
 TEST(LogDeathTest, ErrorEndsWithStatusOneAndTextAtEndOfFile) {
     std::fflush(gLog.file);
-    EXPECT_EXIT(gLog.error("Faild to allocate memory"), testing::ExitedWithCode(1), "Faild to allocate memory");
+    EXPECT_EXIT(gLog.error("Faild to allocate memory"), testing::ExitedWithCode(1),
+                "Faild to allocate memory");
     std::string text = readFileText("QuarnWin32.log");
     const std::string expected = "Faild to allocate memory";
     ASSERT_GE(text.size(), expected.size());
     EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
+}
+
+// A FIFO named like the log must not hold up the start (the log opens before main):
+// the program, started where one is, runs with its file output off.
+TEST(LogFile, FifoNamedLikeTheLogDoesNotBlockTheStart) {
+    std::string dir = "fifo_log";
+    mkdir(dir.c_str(), 0700);
+    std::string fifo = dir + "/QuarnWin32.log";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        if (chdir(dir.c_str()) == 0)
+            execl("/proc/self/exe", "core_tests", "--gtest_filter=NoSuchTest", static_cast<char*>(nullptr));
+        _exit(99);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }

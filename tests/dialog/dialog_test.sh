@@ -191,6 +191,13 @@ scenario_keyboard() {
     finish_probe "width=${picked%x*} height=${picked#*x} fullScreen=0 noSound=1 cancelled=0"
 }
 
+scenario_enter_on_cancel() {
+    start_probe "Enter with the focus on Cancel" || return
+    # Run! -> Cancel: Enter activates the focused button.
+    xdotool key Tab Return
+    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=1"
+}
+
 scenario_cancel_button() {
     start_probe "Cancel" || return
     click_toggle 1024x768 1
@@ -266,6 +273,7 @@ trap stop_probe EXIT
 scenario_enter_runs_with_the_defaults
 scenario_clicks
 scenario_keyboard
+scenario_enter_on_cancel
 scenario_cancel_button
 scenario_escape
 scenario_close_box

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 using tds::Chunk;
 
@@ -49,7 +50,7 @@ tds::SceneDesc texturedScene(const std::string& mapFile) {
 
 } // namespace
 
-TEST_F(LoaderTest, EachTexturedObjectGetsItsOwnTexture) {
+TEST_F(LoaderTest, ObjectsNamingOneImageShareItsTexture) {
     ASSERT_TRUE(writeFileBytes("skin.tga", tga(2, 2, 24, 200, 10, 20)));
     // The map name is written in capitals and found in lower case.
     LoadResult r = loadBytes(tds::sceneBytes(texturedScene("SKIN.TGA")), true);
@@ -60,7 +61,7 @@ TEST_F(LoaderTest, EachTexturedObjectGetsItsOwnTexture) {
     EXPECT_EQ(a.renderMode, RENDER_TEXTURED);
     EXPECT_NE(a.texture, 0u);
     EXPECT_NE(b.texture, 0u);
-    EXPECT_NE(a.texture, b.texture); // no cache: one texture per object
+    EXPECT_EQ(a.texture, b.texture); // read and uploaded once per scene
     EXPECT_EQ(a.material, b.material);
     // The texture holds the image.
     glBindTexture(GL_TEXTURE_2D, b.texture);
@@ -75,6 +76,9 @@ TEST_F(LoaderTest, EachTexturedObjectGetsItsOwnTexture) {
     EXPECT_EQ(pixels[2], 20);
     EXPECT_NE(r.log.find("Bind current texture to object\n Insert object to linked list \n"),
               std::string::npos);
+    // A new load reads the image again.
+    LoadResult again = loadBytes(tds::sceneBytes(texturedScene("skin.tga")), true);
+    EXPECT_NE(again.scene->objects[0]->texture, a.texture);
 }
 
 TEST_F(LoaderTest, TextureFailuresEndTheLoad) {
@@ -88,4 +92,25 @@ TEST_F(LoaderTest, TextureFailuresEndTheLoad) {
     EXPECT_EQ(off.fatal, "");
     EXPECT_EQ(off.scene->objects[0]->texture, 0u);
     EXPECT_EQ(off.scene->objects[0]->renderMode, RENDER_TEXTURED);
+}
+
+// A FIFO named like a scene or a texture is refused at once, as a missing file is, and
+// standard error says which file and why.
+TEST_F(LoaderTest, FifosAndMissingFilesAreRefusedAtOnceNamingTheFile) {
+    std::remove("pipe.3ds");
+    std::remove("pipe.tga");
+    std::remove("gone.tga");
+    ASSERT_EQ(mkfifo("pipe.3ds", 0600), 0);
+    ASSERT_EQ(mkfifo("pipe.tga", 0600), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadPath("pipe.3ds", true).fatal, "Ops! Could't found");
+    EXPECT_EQ(loadBytes(tds::sceneBytes(texturedScene("pipe.tga")), true).fatal, "Ops! Could't found");
+    EXPECT_EQ(loadBytes(tds::sceneBytes(texturedScene("gone.tga")), true).fatal, "Ops! Could't found");
+    ASSERT_TRUE(writeFileBytes("deep.tga", tga(2, 2, 32, 1, 2, 3)));
+    EXPECT_EQ(loadBytes(tds::sceneBytes(texturedScene("deep.tga")), true).fatal, " 32 bits not supported\n");
+    std::string shown = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(shown, "Ops! Could't found\nCan't open scene file \"pipe.3ds\": not a regular file.\n"
+                     "Ops! Could't found\nCan't open texture file \"pipe.tga\": not a regular file.\n"
+                     "Ops! Could't found\nCan't open texture file \"gone.tga\": no such file.\n"
+                     " 32 bits not supported\nWhile loading texture file \"deep.tga\".\n");
 }

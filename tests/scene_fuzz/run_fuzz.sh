@@ -18,7 +18,7 @@ mkdir -p "$work"
 inputs=("fuzz-corpus/scene" "$here/corpus")
 [ -d "$root/../shared/samples/3ds" ] && inputs+=("$root/../shared/samples/3ds")
 echo "== scene_loader_fuzzer for ${seconds}s"
-(cd build-fuzz && EGL_PLATFORM=surfaceless ASAN_OPTIONS=detect_leaks=1 \
+(cd build-fuzz && EGL_PLATFORM=surfaceless ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ./tests/scene_fuzz/scene_loader_fuzzer -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=10 \
     -close_fd_mask=3 -print_final_stats=1 "${inputs[@]}" > fuzz-scene.out 2>&1) || {

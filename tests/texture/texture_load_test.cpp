@@ -235,7 +235,8 @@ TEST_F(TextureLoad, JpegRefusalsNameTheirReason) {
     ASSERT_TRUE(writeFileBytes("cut.jpg", cut));
     EXPECT_EQ(fatalTextOf([] { loadTexture("cut.jpg"); }), "Error reading buffer data\n");
 
-    // A marker in the middle of the image data: the decoder warns and fills the rest.
+    // A marker in the middle of the image data of a complete file: the decoder warns and
+    // fills the rest, and the picture is used, as on Windows.
     Pixels corrupt = whole;
     for (size_t i = 0; i + 3 < corrupt.size(); ++i)
         if (corrupt[i] == 0xff && corrupt[i + 1] == 0xda) {
@@ -245,7 +246,7 @@ TEST_F(TextureLoad, JpegRefusalsNameTheirReason) {
             break;
         }
     ASSERT_TRUE(writeFileBytes("corrupt.jpg", corrupt));
-    EXPECT_EQ(fatalTextOf([] { loadTexture("corrupt.jpg"); }), "Error reading buffer data\n");
+    EXPECT_EQ(fatalTextOf([] { loadTexture("corrupt.jpg"); }), "<no error>");
 
     // The frame header's height and width (after FF C0, length and precision) say 9000 x 9000.
     Pixels huge = whole;
@@ -277,4 +278,13 @@ TEST_F(TextureLoad, RefusedFilesLeaveNoFileOpen) {
         for (const char* name : {"grey.jpg", "cut.jpg", "text.jpg", "short.tga"})
             EXPECT_NE(fatalTextOf([&] { loadTexture(name); }), "<no error>") << name;
     EXPECT_EQ(openFileCount(), before);
+}
+
+// The damaged files the Windows decoder is tested with too: a complete file with damaged
+// image data is used as decoded, a file cut short is refused.
+TEST_F(TextureLoad, DamagedJpegFilesGetTheVerdictTheyGetOnWindows) {
+    std::string data = sourceDir() + "/tests/texture/data/";
+    EXPECT_EQ(fatalTextOf([&] { loadTexture((data + "damaged.jpg").c_str()); }), "<no error>");
+    EXPECT_EQ(fatalTextOf([&] { loadTexture((data + "truncated.jpg").c_str()); }),
+              "Error reading buffer data\n");
 }

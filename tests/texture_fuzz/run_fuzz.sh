@@ -16,7 +16,7 @@ for kind in tga jpeg; do
     work="build-fuzz/fuzz-corpus/$kind"
     mkdir -p "$work"
     echo "== texture_fuzz_$kind for ${seconds}s"
-    (cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    (cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         "./tests/texture_fuzz/texture_fuzz_$kind" -max_total_time="$seconds" -jobs=1 -workers=1 \
         -timeout=10 -max_len=8192 -close_fd_mask=2 -print_final_stats=1 \
         "fuzz-corpus/$kind" "$here/corpus/$kind" > "fuzz-$kind.out" 2>&1) || {

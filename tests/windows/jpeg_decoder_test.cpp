@@ -11,6 +11,7 @@
 #include <wincodec.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -84,9 +85,10 @@ struct Decoded {
 
 Decoded decode(const std::string& path) {
     Decoded d;
+    std::vector<unsigned char> bytes = readBytes(path);
     JpegDecoder decoder;
     EXPECT_TRUE(decoder.init());
-    d.header = decoder.readHeader(path.c_str(), d.width, d.height, d.channels);
+    d.header = decoder.readHeader(bytes.data(), bytes.size(), d.width, d.height, d.channels);
     if (d.header && d.channels == 3) {
         d.rgb.assign(static_cast<size_t>(d.width) * d.height * 3, 0);
         d.image = decoder.readImage(d.rgb.data(), d.width, d.height, d.channels);
@@ -149,6 +151,19 @@ TEST(JpegDecoderWic, TruncatedMissingAndForeignFilesFail) {
 
     Decoded intact = decode(whole);
     EXPECT_TRUE(intact.header && intact.image);
+}
+
+// The damaged files the Linux decoder is tested with too: a complete file with damaged
+// image data decodes, a file cut short does not.
+TEST(JpegDecoderWic, DamagedFilesGetTheVerdictTheyGetOnLinux) {
+    const char* dir = std::getenv("QUARN_TEST_JPEG_DIR");
+    if (!dir)
+        GTEST_SKIP() << "QUARN_TEST_JPEG_DIR not set";
+    Decoded damaged = decode(std::string(dir) + "\\damaged.jpg");
+    EXPECT_TRUE(damaged.header && damaged.image);
+    Decoded truncated = decode(std::string(dir) + "\\truncated.jpg");
+    EXPECT_TRUE(truncated.header);
+    EXPECT_FALSE(truncated.image);
 }
 
 // The texture loader on Windows: a JPEG through WIC into a GL texture of the window's context.

@@ -193,6 +193,12 @@ TEST(LaunchDialog, CancelEscapeAndTheCloseBoxCancelEnterRuns) {
         {"Escape", [](HWND) { press(VK_ESCAPE); }, true},
         {"close box", [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }, true},
         {"Enter on Run!", [](HWND) { press(VK_RETURN); }, false},
+        {"Enter on Cancel",
+         [](HWND dialog) {
+             SetFocus(GetDlgItem(dialog, IDC_CANCEL));
+             press(VK_RETURN);
+         },
+         true},
         {"Enter on No Sound",
          [](HWND dialog) {
              SetFocus(GetDlgItem(dialog, IDC_NOSOUND));
