@@ -29,9 +29,11 @@ constexpr int PIPE_BYTES = 1 << 20;
 constexpr int POLL_MILLISECONDS = 100;
 constexpr int REAP_MILLISECONDS = 10;
 constexpr double KILL_GRACE_SECONDS = 2.0;
-// libx264's speed preset and quality level (constant rate factor).
-const char* const X264_PRESET = "veryfast";
-const char* const X264_CRF = "18";
+// libx264's speed preset and quality level (constant rate factor). "ultrafast" at 15
+// matches the structural similarity of "veryfast" at 18 on the demo's frames (0.938
+// against 0.937) at about half the encoder's CPU time, for a file about 3.5x larger.
+const char* const X264_PRESET = "ultrafast";
+const char* const X264_CRF = "15";
 
 std::string directoryOf(const std::string& path) {
     size_t slash = path.rfind('/');
