@@ -2,6 +2,7 @@
 
 #include "app/offscreen_gl.h"
 #include "app/png_writer.h"
+#include "app/stop_signal.h"
 #include "app/timeline.h"
 #include "log/log.h"
 #include "render/gl.h"
@@ -88,7 +89,7 @@ class OffscreenHost : public DemoHost {
     }
     bool stopRequested() override {
         passStart_ = Clock::now();
-        return presented_ > run_.lastPass;
+        return presented_ > run_.lastPass || stopSignalPending();
     }
     void present(const PassInfo& info) override {
         if (run_.sink && info.pass >= run_.firstPass && info.pass <= run_.lastPass) {
@@ -157,6 +158,7 @@ int runCapture(const CommandLine& commandLine) {
     run.firstPass = commandLine.firstPass;
     run.lastPass = commandLine.lastPass;
     run.progress = true;
+    installStopSignals();
     int32_t written = 0;
     std::string path;
     run.sink = [&](const PresentedFrame& frame) {
@@ -169,6 +171,12 @@ int runCapture(const CommandLine& commandLine) {
         ++written;
     };
     int code = runOffscreen(run);
+    if (int signal = stopSignalReceived()) {
+        // Each frame is written whole before the signal is looked at.
+        std::fprintf(stderr, "quarn: capture stopped by signal %d after %d complete frames in %s\n", signal,
+                     written, commandLine.directory.c_str());
+        endByStopSignal(signal);
+    }
     std::printf("Wrote %d frames of %dx%d to %s\n", written, run.width, run.height,
                 commandLine.directory.c_str());
     std::fflush(stdout);

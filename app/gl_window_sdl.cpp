@@ -165,6 +165,11 @@ int32_t GLWindow::keyPressed(int virtualKey) {
     SDL_Event event;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYDOWN) > 0)
         handleEvent(*this, event);
+    // SDL turns Ctrl-C and SIGTERM into a quit event. present() takes one event a
+    // pass, so behind a backlog of other events (mouse motion comes faster than 50
+    // a second) the quit would wait indefinitely: take it here, every pass.
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) > 0)
+        handleEvent(*this, event);
     bool down = SDL_GetKeyboardState(nullptr)[code] != 0;
     bool was = pressedSince[code];
     pressedSince[code] = false;

@@ -2,11 +2,18 @@
 // child process that encodes them (H.264) together with a looped soundtrack (AAC).
 // Linux only. The video appears under its name only when it is complete: ffmpeg
 // writes to a hidden file beside it, renamed into place by finish().
+//
+// Frames are copied into a small queue and written to ffmpeg by a writer thread, so
+// the caller draws the next frame while the encoder takes the last one.
 #pragma once
 
-#include <csignal>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
+#include <thread>
+#include <vector>
 
 class VideoRecorder {
   public:
@@ -21,8 +28,9 @@ class VideoRecorder {
     // False, with errorText() saying why, when ffmpeg can't be started.
     bool start(const std::string& outputPath, int width, int height, int framesPerSecond,
                const std::string& soundtrack);
-    // Hands one frame to the encoder: width * height RGB pixels, top row first.
-    // False when the encoder has failed (errorText() says why).
+    // Hands one frame to the encoder: width * height RGB pixels, top row first. The
+    // pixels are copied; it waits only while the queue is full. False when the
+    // encoder has failed (errorText() says why; nothing is left on disk).
     bool writeFrame(const unsigned char* rgbTopDown);
     // Ends the video and waits for the encoder; on success the file is in place.
     bool finish();
@@ -35,25 +43,55 @@ class VideoRecorder {
 
     // The encoder program, looked up on PATH.
     std::string program = "ffmpeg";
+    // An encoder that takes no data for this long is taken to be stuck: the
+    // recording fails and is removed.
+    double stallSeconds = 20.0;
+    // Asked while waiting for the encoder; when it returns true the wait gives up
+    // (writeFrame and finish return false). Meant for a pending stop signal.
+    bool (*stopRequested)() = nullptr;
 
   private:
     bool fail(const std::string& text);
-    // Waits for the encoder; true when it ended with exit status 0.
-    bool reap();
+    bool checkRequest(const std::string& outputPath, int width, int height, int framesPerSecond);
+    bool makeMessageFile(int& file);
+    bool spawnEncoder(std::vector<std::string> args, int messageFile);
+    void startWriter();
+    void writerLoop();
+    bool writeAll(const unsigned char* data, size_t bytes);
+    bool waitForFreeSlot();
+    bool waitForEmptyQueue();
+    void stopWriter();
+    void killEncoder();
+    // Waits for the encoder to end, at most `seconds`; true when it exited with 0.
+    bool waitForEncoder(double seconds, bool& ended);
+    bool abandon();
     std::string encoderMessages() const;
-    void restoreSignals();
+    void removeFiles();
+    bool interrupted() const { return stopRequested && stopRequested(); }
 
     pid_t child_ = -1;
     int pipe_ = -1;
     int width_ = 0;
     int height_ = 0;
+    size_t frameBytes_ = 0;
     long frames_ = 0;
     std::string outputPath_;
     std::string partialPath_;
     std::string logPath_;
     std::string error_;
-    bool sigpipeSaved_ = false;
-    struct sigaction oldSigpipe_ {};
+
+    // The queue between writeFrame and the writer thread: slots used round-robin,
+    // `queued_` of them filled starting at `head_`. Guarded by mutex_.
+    std::vector<std::vector<unsigned char>> slots_;
+    size_t head_ = 0;
+    size_t queued_ = 0;
+    std::atomic<bool> stopWriter_{false};
+    bool writerFailed_ = false;
+    long framesSent_ = 0;
+    std::string writerError_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread writer_;
 };
 
 // One line of progress: a bar, the frames done and their total, the speed against

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program under a private X server in a scratch working directory
 # holding the demo's data files, and ends it the way the test asks:
-#   run_quarn.sh QUARN XCLOSE DATA_DIR escape|close OUT_DIR
+#   run_quarn.sh QUARN XCLOSE DATA_DIR escape|close|sigterm OUT_DIR
 # The launch dialog, when it shows, is answered with Enter (Run!). Writes the
 # program's exit code, standard output and log file into OUT_DIR.
 set -u
@@ -30,6 +30,7 @@ inner() {
     case "$how" in
     escape) xdotool key Escape ;;
     close) "$xclose" "$title" ;;
+    sigterm) kill -TERM $pid ;;
     esac
     for _ in $(seq 1 100); do kill -0 $pid 2> /dev/null || break; sleep 0.1; done
     if kill -0 $pid 2> /dev/null; then

@@ -1,4 +1,4 @@
-// Starts the real program under Xvfb and ends it with Escape or the window's close box.
+// Starts the real program under Xvfb and ends it with Escape, the window's close box or SIGTERM.
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +41,12 @@ TEST(Window, EscapeEndsTheDemoWithExitCodeZero) {
 
 TEST(Window, ClosingTheWindowEndsTheDemoLikeEscape) {
     QuarnRun run = runQuarn("close");
+    EXPECT_EQ(run.exitCode, "0\n");
+    EXPECT_NE(run.out.find("[USER]->Exit program\n"), std::string::npos) << run.out;
+}
+
+TEST(Window, SigtermEndsTheDemoLikeEscape) {
+    QuarnRun run = runQuarn("sigterm");
     EXPECT_EQ(run.exitCode, "0\n");
     EXPECT_NE(run.out.find("[USER]->Exit program\n"), std::string::npos) << run.out;
 }

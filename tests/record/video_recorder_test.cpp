@@ -209,6 +209,26 @@ TEST_F(VideoRecorderTest, UnfinishedRecordingIsRemovedAndAnOldVideoKept) {
     EXPECT_FALSE(exists("out/empty.mp4"));
 }
 
+TEST_F(VideoRecorderTest, AnEncoderThatStopsReadingEndsTheRecordingAfterTheStallTime) {
+    // A stand-in for ffmpeg that never reads its input; the pipe fills up.
+    ASSERT_TRUE(writeFileText("stuck-encoder", "#!/bin/sh\nexec sleep 60\n"));
+    runCommand("chmod +x stuck-encoder");
+    VideoRecorder recorder;
+    recorder.program = "./stuck-encoder";
+    recorder.stallSeconds = 0.5;
+    ASSERT_TRUE(recorder.start("out/demo.mp4", 320, 240, 50, "")) << recorder.errorText();
+    std::vector<unsigned char> frame = syntheticFrame(320, 240, 0);
+    int accepted = 0;
+    while (accepted < 100 && recorder.writeFrame(frame.data()))
+        ++accepted;
+    EXPECT_LT(accepted, 100);
+    EXPECT_NE(recorder.errorText().find("ffmpeg has read nothing for 0.5 seconds after "), std::string::npos)
+        << recorder.errorText();
+    EXPECT_NE(recorder.errorText().find(" frames: it seems to be stuck"), std::string::npos);
+    EXPECT_FALSE(recorder.running()) << "the stuck encoder was ended";
+    EXPECT_TRUE(folderNames("out").empty());
+}
+
 TEST(RecordProgressLine, ShowsFramesTotalSpeedAndTimeLeft) {
     EXPECT_EQ(recordProgressLine(0, 1000, 0.0, 50), "[------------------------------] 0/1000 frames");
     // 250 frames in 2.5 s: 100 frames a second, twice real time, 7.5 s to go.
