@@ -9,7 +9,7 @@ packages=(
     libsdl2-dev libmpg123-dev libjpeg-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libegl-dev libpng-dev
     libgl1-mesa-dri libegl-mesa0 libglx-mesa0 librsvg2-common
     xvfb xauth xdotool xfonts-base x11-utils libx11-dev
-    ffmpeg lame mpg123 assimp-utils
+    ffmpeg lame mpg123 assimp-utils libassimp-dev
     g++-mingw-w64-x86-64-posix
 )
 if [ "${1:-}" = "--with-wine" ]; then
