@@ -188,6 +188,14 @@ ScriptLength Timeline::length() const {
     return length;
 }
 
+int32_t scriptedRenderMode(int32_t partNumber, int32_t object) {
+    for (const ModeSetting& setting : RENDER_MODE_TABLE) {
+        if (setting.part == partNumber && object >= setting.firstObject && object <= setting.lastObject)
+            return setting.renderMode;
+    }
+    return -1;
+}
+
 int32_t requiredObjectCount(int32_t partNumber) {
     switch (partNumber) {
     case 1:

@@ -62,6 +62,10 @@ constexpr int32_t FINALE_PASSES = 12 * 142;
 // The number of objects each shown scene must hold, by part number (0: not a part).
 int32_t requiredObjectCount(int32_t partNumber);
 
+// The render mode the script gives object `object` of part `partNumber`'s scene
+// before the first pass, or -1 when it leaves that object as loaded.
+int32_t scriptedRenderMode(int32_t partNumber, int32_t object);
+
 // Checks what the script needs of the scene of a part: camera 0 with a position key,
 // enough objects, and for part 6 texture coordinates on the objects drawn in the
 // additive pass. On a shortfall returns false and says what is missing in `lack`.

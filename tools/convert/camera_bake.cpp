@@ -88,14 +88,19 @@ bool bakeCamera(const Source& source, const SourceModel& model, const ConvertOpt
     }
     flight.name = camera->mName.C_Str();
     flight.fovDegrees = fovOf(*camera);
-    aiVector3D start = source.toDemo * source.sampler->world(node, 0.0) * camera->mPosition;
+    // Some readers copy the node's own translation into the camera as well; count it once.
+    aiVector3D local = camera->mPosition;
+    aiVector3D nodeAt(node->mTransformation.a4, node->mTransformation.b4, node->mTransformation.c4);
+    if ((local - nodeAt).Length() < 1e-6f)
+        local = aiVector3D();
+    aiVector3D start = source.toDemo * source.sampler->world(node, 0.0) * local;
     float reach = std::max((centreOf(model) - start).Length(), radiusOf(model));
     int keys = keyCountFor(seconds, options.part);
     double maxTurn = 0;
     aiVector3D firstLook;
     for (int k = 0; k < keys; ++k) {
         aiMatrix4x4 world = source.toDemo * source.sampler->world(node, k / passesPerSecond(options.part));
-        aiVector3D eye = world * camera->mPosition;
+        aiVector3D eye = world * local;
         aiVector3D look = (aiMatrix3x3(world) * camera->mLookAt).Normalize();
         if (k == 0)
             firstLook = look;

@@ -100,7 +100,10 @@ std::string textureStem(const std::string& outputPath) {
     std::string stem = std::filesystem::u8path(outputPath).stem().u8string();
     std::string out;
     for (char c : stem) {
-        if (((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) && out.size() < 8)
+        // Lower case: the loader lowers the names of map files before opening them.
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) && out.size() < 8)
             out += c;
     }
     return out.empty() ? "scene" : out;
