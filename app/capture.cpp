@@ -141,7 +141,7 @@ const char* const PART_NAMES[7] = {"", "part 1", "part 2", "part 3", "", "part 5
 
 int runOffscreen(OffscreenRun& run) {
     OffscreenHost host(run);
-    return runDemo(host);
+    return run.choice.part ? runPart(host, run.choice) : runDemo(host);
 }
 
 int runCapture(const CommandLine& commandLine) {
@@ -157,6 +157,8 @@ int runCapture(const CommandLine& commandLine) {
     run.firstPass = commandLine.firstPass;
     run.lastPass = commandLine.lastPass;
     run.progress = true;
+    run.choice.part = commandLine.part;
+    run.choice.sceneFile = commandLine.sceneFile;
     int32_t written = 0;
     std::string path;
     run.sink = [&](const PresentedFrame& frame) {
@@ -180,6 +182,8 @@ int runBenchmark(const CommandLine& commandLine) {
     run.width = commandLine.width;
     run.height = commandLine.height;
     run.progress = true;
+    run.choice.part = commandLine.part;
+    run.choice.sceneFile = commandLine.sceneFile;
     int code = runOffscreen(run);
 
     int32_t passes = 0;

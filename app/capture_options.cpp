@@ -39,6 +39,26 @@ bool parseRange(const char* text, int32_t& first, int32_t& last) {
     return first <= last;
 }
 
+// --part N and --scene FILE; false when the option is neither. On a mistake sets `error`.
+bool parsePartOption(const char* option, const char* value, CommandLine& result, std::string& error) {
+    if (std::strcmp(option, "--part") == 0) {
+        const char* rest = nullptr;
+        int32_t part = 0;
+        if (!value || !parseCount(value, part, &rest) || *rest != '\0' || part < 1 || part > 6 || part == 4)
+            error = "--part wants 1, 2, 3, 5 or 6";
+        result.part = part;
+        return true;
+    }
+    if (std::strcmp(option, "--scene") == 0) {
+        if (!value || *value == '\0')
+            error = "--scene needs a scene file";
+        else
+            result.sceneFile = value;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 const char* usageText() {
@@ -54,6 +74,10 @@ const char* usageText() {
            "                                   play the script offscreen and write it as a video at\n"
            "                                   50 frames per second with demo.mp3 looped as its sound\n"
            "                                   (needs ffmpeg; default size 640x480)\n"
+           "       quarn --part N [--scene FILE]\n"
+           "                                   play only part N (1, 2, 3, 5, 6) in a loop, from FILE or\n"
+           "                                   the part's scene file, reloading it when it changes;\n"
+           "                                   --capture, --record and --benchmark take both too\n"
            "       quarn --help                show this text\n"
            "The scene files are read from the working directory.\n";
 }
@@ -131,6 +155,13 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
                 return false;
             }
             passesGiven = true;
+        } else if (std::strcmp(option, "--part") == 0 || std::strcmp(option, "--scene") == 0) {
+            std::string partError;
+            parsePartOption(option, i + 1 < argc ? argv[++i] : nullptr, result, partError);
+            if (!partError.empty()) {
+                error = partError;
+                return false;
+            }
         } else {
             error = std::string("unknown option \"") + option + "\"";
             return false;
@@ -138,6 +169,10 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& result, st
     }
     if (sizeGiven && result.mode == CommandLine::DEMO) {
         error = "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+        return false;
+    }
+    if (!result.sceneFile.empty() && result.part == 0) {
+        error = "--scene goes with --part";
         return false;
     }
     if (passesGiven && result.mode != CommandLine::CAPTURE && result.mode != CommandLine::RECORD) {

@@ -29,5 +29,12 @@ int main(int argc, char** argv) {
     case CommandLine::DEMO:
         break;
     }
+    if (commandLine.part != 0) {
+        PartChoice choice;
+        choice.part = commandLine.part;
+        choice.sceneFile = commandLine.sceneFile;
+        choice.loop = true;
+        return runPartInWindow(gWindow, choice);
+    }
     return runDemo(gWindow);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 class OffscreenGL {
-public:
+  public:
     OffscreenGL() = default;
     OffscreenGL(const OffscreenGL&) = delete;
     OffscreenGL& operator=(const OffscreenGL&) = delete;
@@ -24,7 +24,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     void* display_ = nullptr;
     void* context_ = nullptr;
     unsigned int framebuffer_ = 0;

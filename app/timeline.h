@@ -33,6 +33,9 @@ struct Timeline {
     Scene* scene5 = nullptr;
     Scene* scene6 = nullptr;
     DemoLight* light = nullptr;
+    // Non-zero: only this part is played (its scene alone need be given); step
+    // returns true when the part ends, and restartPart plays it again.
+    int32_t onlyPart = 0;
 
     Timeline() = default;
     Timeline(Scene* s1, Scene* s2, Scene* s3, Scene* s5, Scene* s6, DemoLight* demoLight)
@@ -44,6 +47,8 @@ struct Timeline {
     // One pass: draws, advances, switches parts. True when the script has ended; that
     // pass is not meant to be presented.
     bool step();
+    // With onlyPart: back to the part's first pass.
+    void restartPart();
 
     // The scene a part shows (null for a number that is no part).
     Scene* sceneOfPart(int32_t partNumber) const;
