@@ -142,7 +142,7 @@ const char* const PART_NAMES[7] = {"", "part 1", "part 2", "part 3", "", "part 5
 
 int runOffscreen(OffscreenRun& run) {
     OffscreenHost host(run);
-    return runDemo(host);
+    return run.choice.part ? runPart(host, run.choice) : runDemo(host);
 }
 
 int runCapture(const CommandLine& commandLine) {
@@ -159,6 +159,8 @@ int runCapture(const CommandLine& commandLine) {
     run.lastPass = commandLine.lastPass;
     run.progress = true;
     installStopSignals();
+    run.choice.part = commandLine.part;
+    run.choice.sceneFile = commandLine.sceneFile;
     int32_t written = 0;
     std::string path;
     run.sink = [&](const PresentedFrame& frame) {
@@ -188,6 +190,8 @@ int runBenchmark(const CommandLine& commandLine) {
     run.width = commandLine.width;
     run.height = commandLine.height;
     run.progress = true;
+    run.choice.part = commandLine.part;
+    run.choice.sceneFile = commandLine.sceneFile;
     int code = runOffscreen(run);
 
     int32_t passes = 0;

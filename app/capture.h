@@ -32,6 +32,8 @@ struct OffscreenRun {
     FrameSink sink;
     // A progress bar on standard error (only when it is a terminal).
     bool progress = false;
+    // Only one part, played once (choice.part 0: the whole script).
+    PartChoice choice;
 
     // The script's length by part, known once the scenes are loaded (before the first
     // pass reaches the sink).

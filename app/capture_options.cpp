@@ -41,6 +41,26 @@ bool parseRange(const char* text, int32_t& first, int32_t& last) {
     return first <= last;
 }
 
+// --part N and --scene FILE; false when the option is neither. On a mistake sets `error`.
+bool parsePartOption(const char* option, const char* value, CommandLine& result, std::string& error) {
+    if (std::strcmp(option, "--part") == 0) {
+        const char* rest = nullptr;
+        int32_t part = 0;
+        if (!value || !parseCount(value, part, &rest) || *rest != '\0' || part < 1 || part > 6 || part == 4)
+            error = "--part wants 1, 2, 3, 5 or 6";
+        result.part = part;
+        return true;
+    }
+    if (std::strcmp(option, "--scene") == 0) {
+        if (!value || *value == '\0')
+            error = "--scene needs a scene file";
+        else
+            result.sceneFile = value;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 const char* usageText() {
@@ -57,6 +77,10 @@ const char* usageText() {
            "                                   50 frames per second with demo.mp3 looped as its sound\n"
            "                                   (needs ffmpeg; default size 640x480)\n"
            "       quarn --version             print the version\n"
+           "       quarn --part N [--scene FILE]\n"
+           "                                   play only part N (1, 2, 3, 5, 6) in a loop, from FILE or\n"
+           "                                   the part's scene file, reloading it when it changes;\n"
+           "                                   --capture, --record and --benchmark take both too\n"
            "       quarn --help                show this text\n"
            "Files: started in a folder holding scene1.3ds, the scenes, textures and demo.mp3 are\n"
            "read from the working directory and the log QuarnWin32.log is written there.\n"
@@ -153,6 +177,13 @@ bool takeSize(Parser& p) {
     return true;
 }
 
+bool takePartOrScene(Parser& p) {
+    const char* option = p.option();
+    const char* value = p.index + 1 < p.argc ? p.argv[++p.index] : nullptr;
+    parsePartOption(option, value, p.result, p.error);
+    return p.error.empty();
+}
+
 bool takePasses(Parser& p) {
     const char* range = p.value("a range like 0-99");
     if (!range)
@@ -174,7 +205,8 @@ struct OptionStep {
 
 const OptionStep OPTION_STEPS[] = {
     {"--capture", takeCapture}, {"--record", takeRecord}, {"--benchmark", takeBenchmark},
-    {"--size", takeSize},       {"--passes", takePasses},
+    {"--size", takeSize},       {"--passes", takePasses},       {"--part", takePartOrScene},
+    {"--scene", takePartOrScene},
 };
 
 // Options that answer at once and end the parse: the rest of the line is not read.
@@ -193,6 +225,10 @@ bool checkCombination(Parser& p) {
     if (p.sizeGiven && p.result.mode == CommandLine::DEMO) {
         p.error =
             "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+        return false;
+    }
+    if (!p.result.sceneFile.empty() && p.result.part == 0) {
+        p.error = "--scene goes with --part";
         return false;
     }
     if (p.passesGiven && p.result.mode != CommandLine::CAPTURE && p.result.mode != CommandLine::RECORD) {

@@ -18,6 +18,10 @@ struct CommandLine {
     // Capture and record: the presented passes to write, both ends included.
     int32_t firstPass = 0;
     int32_t lastPass = INT32_MAX;
+    // --part N: play only part N (0: the whole script), from --scene FILE when given,
+    // else from the part's own scene file in the working directory.
+    int32_t part = 0;
+    std::string sceneFile;
 };
 
 // Parses argv; on a mistake returns false with a one-line explanation in `error`.

@@ -39,6 +39,7 @@ class WindowHost : public DemoHost {
     void present(const PassInfo&) override { window_.present(); }
     void pace(uint32_t passStart) override { waitSince(passStart, PASS_MILLISECONDS); }
     void close() override { window_.destroy(); }
+    void showStatus(const char* text) override { window_.setTitle(text); }
 
   private:
     GLWindow& window_;
@@ -132,4 +133,9 @@ int runDemo(DemoHost& host) {
 int runDemo(GLWindow& window) {
     WindowHost host(window);
     return runDemo(host);
+}
+
+int runPartInWindow(GLWindow& window, const PartChoice& choice) {
+    WindowHost host(window);
+    return runPart(host, choice);
 }

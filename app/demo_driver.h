@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class GLWindow;
 struct Timeline;
@@ -38,13 +39,28 @@ class DemoHost {
     virtual void pace(uint32_t passStart) { (void)passStart; }
     // Shutdown step 2: releases the window or context.
     virtual void close() = 0;
+    // A line about the running part preview (the window shows it in its title bar).
+    virtual void showStatus(const char* text) { (void)text; }
 };
+
+// Playing one part alone: its scene from `sceneFile` (empty: the part's own file in
+// the working directory), once, or in a loop that reloads the file when it changes.
+struct PartChoice {
+    int32_t part = 0; // 0: the whole script
+    std::string sceneFile;
+    bool loop = false;
+};
+
+// Plays the part on the host; returns the process exit code.
+int runPart(DemoHost& host, const PartChoice& choice);
 
 // Runs the whole demo on the host; returns the process exit code.
 int runDemo(DemoHost& host);
 
 // Runs the whole demo in the given window, paced to at most 50 passes per second.
 int runDemo(GLWindow& window);
+// The part preview in the window: the part in a loop, without music.
+int runPartInWindow(GLWindow& window, const PartChoice& choice);
 
 // The scene files, in loading order.
 extern const char* const SCENE_FILES[6];

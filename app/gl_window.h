@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class GLWindow {
-public:
+  public:
     int32_t width = 640;
     int32_t height = 480;
     int32_t bitsPerPixel = 32;
@@ -33,6 +33,8 @@ public:
     // Non-zero if the key is down now or was pressed since the previous query.
     int32_t keyPressed(int virtualKey);
     void destroy();
+    // Replaces the title bar's text (the part preview shows its progress there).
+    void setTitle(const char* text);
 };
 
 constexpr int VK_ESCAPE_KEY = 27;

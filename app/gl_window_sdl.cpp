@@ -16,7 +16,9 @@ const char* const WINDOW_TITLE = "Vornik glEngine system 0.5 big beta";
 // Key presses seen since the last query, by SDL scancode.
 bool pressedSince[SDL_NUM_SCANCODES];
 
-SDL_Window* sdlWindow(const GLWindow& w) { return static_cast<SDL_Window*>(w.window); }
+SDL_Window* sdlWindow(const GLWindow& w) {
+    return static_cast<SDL_Window*>(w.window);
+}
 
 SDL_Scancode scancodeForVirtualKey(int virtualKey) {
     if (virtualKey == VK_ESCAPE_KEY)
@@ -196,4 +198,9 @@ void GLWindow::destroy() {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     std::fputs("[USER]->Exit program\n", stdout);
     std::fflush(stdout);
+}
+
+void GLWindow::setTitle(const char* text) {
+    if (window)
+        SDL_SetWindowTitle(sdlWindow(*this), text);
 }

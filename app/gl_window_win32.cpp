@@ -274,3 +274,8 @@ void GLWindow::destroy() {
     std::fflush(stdout);
     destroying = false;
 }
+
+void GLWindow::setTitle(const char* text) {
+    if (window)
+        SetWindowTextA(hwndOf(*this), text);
+}

@@ -41,5 +41,12 @@ int main(int argc, char** argv) {
     default:
         break;
     }
+    if (commandLine.part != 0) {
+        PartChoice choice;
+        choice.part = commandLine.part;
+        choice.sceneFile = commandLine.sceneFile;
+        choice.loop = true;
+        return runPartInWindow(gWindow, choice);
+    }
     return runDemo(gWindow);
 }

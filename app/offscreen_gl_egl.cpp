@@ -18,7 +18,9 @@ EGLDisplay surfacelessDisplay() {
 
 } // namespace
 
-OffscreenGL::~OffscreenGL() { destroy(); }
+OffscreenGL::~OffscreenGL() {
+    destroy();
+}
 
 bool OffscreenGL::create(int width, int height, std::string& errorText) {
     destroy();

@@ -121,6 +121,8 @@ int runRecord(const CommandLine& commandLine) {
     run.height = commandLine.height;
     run.firstPass = commandLine.firstPass;
     run.lastPass = commandLine.lastPass;
+    run.choice.part = commandLine.part;
+    run.choice.sceneFile = commandLine.sceneFile;
     run.sink = [&](const PresentedFrame& frame) {
         // ffmpeg starts with the first frame, once the scenes have loaded.
         if (!progress) {

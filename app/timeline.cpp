@@ -85,8 +85,14 @@ void Timeline::setUp() {
     fovOffset = 0.0f;
     slideDistance = 0;
     slideObject = FIRST_SLIDING_OBJECT;
+    if (onlyPart > 1) {
+        switchAfter(onlyPart == 5 ? 3 : onlyPart == 6 ? 5 : onlyPart - 1);
+        frame = 0;
+    }
     for (const ModeSetting& setting : RENDER_MODE_TABLE) {
         Scene* scene = sceneOfPart(setting.part);
+        if (!scene)
+            continue;
         for (int32_t i = setting.firstObject; i <= setting.lastObject && i < scene->objectCount; ++i)
             scene->objects[i]->renderMode = setting.renderMode;
     }
@@ -111,6 +117,8 @@ bool Timeline::stepFlight() {
         light->setAmbient(ambientOfFrame(frame, 0.3));
     // Part 1 steps by two and may pass the count; the others reach it exactly.
     bool ended = frame >= camera.positionKeyCount;
+    if (ended && onlyPart)
+        return true;
     if (ended)
         switchAfter(running);
     if (running == 5)
@@ -172,8 +180,23 @@ bool Timeline::stepFinale() {
     return slideObject >= SCRIPT_END_OBJECT;
 }
 
+void Timeline::restartPart() {
+    frame = 0;
+    slideDistance = 0;
+    slideObject = FIRST_SLIDING_OBJECT;
+}
+
 ScriptLength Timeline::length() const {
     ScriptLength length;
+    if (onlyPart) {
+        int32_t keys = cameraOf(*sceneOfPart(onlyPart)).positionKeyCount;
+        length.presented[onlyPart] = onlyPart == 6   ? FINALE_PASSES - 1
+                                     : onlyPart == 1 ? (keys + 1) / 2 - 1
+                                                     : keys - 1;
+        length.presentedTotal = length.presented[onlyPart];
+        length.passes = length.presentedTotal + 1;
+        return length;
+    }
     auto keys = [this](int32_t p) { return cameraOf(*sceneOfPart(p)).positionKeyCount; };
     // A part with n steps presents n - 1 frames: the pass of its last step shows the
     // next part's first frame instead. Part 1 takes every second key.
@@ -186,6 +209,14 @@ ScriptLength Timeline::length() const {
         length.presentedTotal += length.presented[p];
     length.passes = length.presentedTotal + 1;
     return length;
+}
+
+int32_t scriptedRenderMode(int32_t partNumber, int32_t object) {
+    for (const ModeSetting& setting : RENDER_MODE_TABLE) {
+        if (setting.part == partNumber && object >= setting.firstObject && object <= setting.lastObject)
+            return setting.renderMode;
+    }
+    return -1;
 }
 
 int32_t requiredObjectCount(int32_t partNumber) {

@@ -33,6 +33,9 @@ struct Timeline {
     Scene* scene5 = nullptr;
     Scene* scene6 = nullptr;
     DemoLight* light = nullptr;
+    // Non-zero: only this part is played (its scene alone need be given); step
+    // returns true when the part ends, and restartPart plays it again.
+    int32_t onlyPart = 0;
 
     Timeline() = default;
     Timeline(Scene* s1, Scene* s2, Scene* s3, Scene* s5, Scene* s6, DemoLight* demoLight)
@@ -44,6 +47,8 @@ struct Timeline {
     // One pass: draws, advances, switches parts. True when the script has ended; that
     // pass is not meant to be presented.
     bool step();
+    // With onlyPart: back to the part's first pass.
+    void restartPart();
 
     // The scene a part shows (null for a number that is no part).
     Scene* sceneOfPart(int32_t partNumber) const;
@@ -61,6 +66,10 @@ constexpr int32_t FINALE_PASSES = 12 * 142;
 
 // The number of objects each shown scene must hold, by part number (0: not a part).
 int32_t requiredObjectCount(int32_t partNumber);
+
+// The render mode the script gives object `object` of part `partNumber`'s scene
+// before the first pass, or -1 when it leaves that object as loaded.
+int32_t scriptedRenderMode(int32_t partNumber, int32_t object);
 
 // Checks what the script needs of the scene of a part: camera 0 with a position key,
 // enough objects, and for part 6 texture coordinates on the objects drawn in the

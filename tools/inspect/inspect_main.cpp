@@ -11,6 +11,7 @@
 #include "log/log.h"
 #include "quarn_version.h"
 #include "scene/scene_loader.h"
+#include "scene_requirements.h"
 #include "scene_summary.h"
 
 #include <cstdio>
@@ -22,12 +23,46 @@
 
 namespace {
 
-const char* const USAGE = "usage: quarn-inspect [--json] [--detail] [--no-textures] FILE...\n"
+const char* const USAGE = "usage: quarn-inspect [--json] [--detail] [--no-textures] [--part N] FILE...\n"
                           "  --json         one JSON object per file, each on a line of its own\n"
                           "  --detail       with --json: vertices, coordinates, faces, normals and keys too\n"
                           "  --no-textures  don't read texture images (objects keep texture 0)\n"
+                          "  --part N       check whether each file can serve as the scene of part N\n"
+                          "                 (1, 2, 3, 5, 6); exit 1 when a requirement fails\n"
                           "  --version      print the version\n"
                           "The log QuarnWin32.log goes where the demo's goes (see quarn --help).\n";
+
+// "--part N": the part number, or 0 when the text is no shown part.
+int32_t parsePart(const char* text) {
+    for (int32_t part : SHOWN_PARTS) {
+        if (text[0] == static_cast<char>('0' + part) && text[1] == '\0')
+            return part;
+    }
+    return 0;
+}
+
+// The check of one file for --part; false when a requirement fails.
+bool printCheck(const std::string& file, const Scene& scene, int32_t part, bool json, bool texturesLoaded) {
+    std::vector<std::string> lines;
+    bool passed = checkScene(scene, part, lines, texturesLoaded);
+    std::string out = json ? jsonCheck(file, part, scene, texturesLoaded)
+                           : file + ": part " + std::to_string(part) + (passed ? ": ok\n" : ": not usable\n");
+    for (size_t i = 0; !json && i < lines.size(); ++i)
+        out += "  " + lines[i] + "\n";
+    std::fputs(out.c_str(), stdout);
+    return passed;
+}
+
+// The parts a file could serve, for the summary without --part.
+std::string servedParts(const Scene& scene, bool texturesLoaded) {
+    std::string parts;
+    for (int32_t part : SHOWN_PARTS) {
+        std::vector<std::string> lines;
+        if (checkScene(scene, part, lines, texturesLoaded))
+            parts += (parts.empty() ? "" : ", ") + std::to_string(part);
+    }
+    return parts;
+}
 
 // While alive, whatever is written to standard output goes to standard error.
 class StdoutToStderr {
@@ -58,6 +93,7 @@ int main(int argc, char** argv) {
     bool json = false;
     bool noTextures = false;
     SummaryOptions options;
+    int32_t part = 0;
     std::vector<std::string> files;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
@@ -70,6 +106,11 @@ int main(int argc, char** argv) {
             options.detail = true;
         } else if (!optionsDone && std::strcmp(arg, "--no-textures") == 0) {
             noTextures = true;
+        } else if (!optionsDone && std::strcmp(arg, "--part") == 0) {
+            if (i + 1 >= argc || (part = parsePart(argv[++i])) == 0) {
+                std::fprintf(stderr, "quarn-inspect: --part wants 1, 2, 3, 5 or 6\n%s", USAGE);
+                return 1;
+            }
         } else if (!optionsDone && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
             std::fputs(USAGE, stdout);
             return 0;
@@ -95,6 +136,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    bool allPassed = true;
     for (const std::string& file : files) {
         std::unique_ptr<Scene> scene;
         SceneLoader loader;
@@ -104,12 +146,21 @@ int main(int argc, char** argv) {
             scene.reset(loader.load(file.c_str()));
         }
         scene->report();
+        if (part != 0) {
+            allPassed = printCheck(file, *scene, part, json, !noTextures) && allPassed;
+            continue;
+        }
         std::string summary =
             json ? jsonSummary(file, *scene, loader, options) : textSummary(file, *scene, loader, options);
+        // The JSON summary keeps its keys; --part N --json gives the check as JSON.
+        if (!json) {
+            std::string parts = servedParts(*scene, !noTextures);
+            summary += "  could serve parts: " + (parts.empty() ? std::string("none") : parts) + "\n";
+        }
         std::fputs(summary.c_str(), stdout);
         std::fflush(stdout);
     }
     if (gLog.file)
         std::fflush(gLog.file);
-    return 0;
+    return allPassed ? 0 : 1;
 }

@@ -1,0 +1,150 @@
+#include "image_io.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <jpeglib.h>
+#include <png.h>
+
+namespace convert {
+
+namespace {
+
+bool decodePng(const std::vector<uint8_t>& bytes, Image& image, std::string& error) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes.data(), bytes.size())) {
+        error = png.message;
+        return false;
+    }
+    if (png.width > MAX_SOURCE_SIDE || png.height > MAX_SOURCE_SIDE) {
+        png_image_free(&png);
+        error = "larger than 16384 pixels a side";
+        return false;
+    }
+    png.format = PNG_FORMAT_RGB;
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
+        error = png.message;
+        return false;
+    }
+    return true;
+}
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+void jpegFailed(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+// Reads the rows after the header; any warning counts as damage.
+bool readJpegRows(jpeg_decompress_struct& info, Image& image) {
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
+    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = image.rgb.data() + static_cast<size_t>(info.output_scanline) * image.width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return info.err->num_warnings == 0;
+}
+
+bool decodeJpeg(const std::vector<uint8_t>& bytes, Image& image, std::string& error) {
+    jpeg_decompress_struct info;
+    JpegError failure;
+    info.err = jpeg_std_error(&failure.manager);
+    failure.manager.error_exit = jpegFailed;
+    failure.manager.output_message = [](j_common_ptr) {};
+    if (setjmp(failure.jump)) {
+        jpeg_destroy_decompress(&info);
+        error = "a damaged JPEG file";
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    if (info.image_width > MAX_SOURCE_SIDE || info.image_height > MAX_SOURCE_SIDE) {
+        jpeg_destroy_decompress(&info);
+        error = "larger than 16384 pixels a side";
+        return false;
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    bool clean = readJpegRows(info, image);
+    jpeg_destroy_decompress(&info);
+    if (!clean)
+        error = "a damaged JPEG file";
+    return clean;
+}
+
+int powerOfTwoBelow(int side) {
+    int p = 1;
+    while (p * 2 <= side && p < MAX_TEXTURE_SIDE)
+        p *= 2;
+    return p;
+}
+
+} // namespace
+
+bool decodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& error) {
+    static const uint8_t PNG_MAGIC[4] = {0x89, 'P', 'N', 'G'};
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), PNG_MAGIC, 4) == 0)
+        return decodePng(bytes, image, error);
+    if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF)
+        return decodeJpeg(bytes, image, error);
+    error = "not a PNG or JPEG image";
+    return false;
+}
+
+Image powerOfTwo(const Image& image) {
+    Image out;
+    out.width = powerOfTwoBelow(image.width);
+    out.height = powerOfTwoBelow(image.height);
+    if (out.width == image.width && out.height == image.height)
+        return image;
+    out.rgb.resize(static_cast<size_t>(out.width) * out.height * 3);
+    for (int y = 0; y < out.height; ++y) {
+        int y0 = y * image.height / out.height, y1 = std::max(y0 + 1, (y + 1) * image.height / out.height);
+        for (int x = 0; x < out.width; ++x) {
+            int x0 = x * image.width / out.width, x1 = std::max(x0 + 1, (x + 1) * image.width / out.width);
+            unsigned sum[3] = {0, 0, 0};
+            for (int sy = y0; sy < y1; ++sy)
+                for (int sx = x0; sx < x1; ++sx)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += image.rgb[(static_cast<size_t>(sy) * image.width + sx) * 3 + c];
+            unsigned n = static_cast<unsigned>((y1 - y0) * (x1 - x0));
+            for (int c = 0; c < 3; ++c)
+                out.rgb[(static_cast<size_t>(y) * out.width + x) * 3 + c] = static_cast<uint8_t>(sum[c] / n);
+        }
+    }
+    return out;
+}
+
+std::vector<uint8_t> tgaBytes(const Image& image) {
+    std::vector<uint8_t> out(18, 0);
+    out[2] = 2; // uncompressed true colour
+    out[12] = static_cast<uint8_t>(image.width & 0xFF);
+    out[13] = static_cast<uint8_t>(image.width >> 8);
+    out[14] = static_cast<uint8_t>(image.height & 0xFF);
+    out[15] = static_cast<uint8_t>(image.height >> 8);
+    out[16] = 24;
+    for (int y = image.height - 1; y >= 0; --y) {
+        const uint8_t* row = image.rgb.data() + static_cast<size_t>(y) * image.width * 3;
+        for (int x = 0; x < image.width; ++x) {
+            out.push_back(row[x * 3 + 2]);
+            out.push_back(row[x * 3 + 1]);
+            out.push_back(row[x * 3]);
+        }
+    }
+    return out;
+}
+
+} // namespace convert

@@ -1,0 +1,143 @@
+#include "scene_requirements.h"
+
+#include "app/timeline.h"
+#include "scene_summary.h"
+
+#include <cmath>
+#include <cstdio>
+
+const int32_t SHOWN_PARTS[5] = {1, 2, 3, 5, 6};
+
+namespace {
+
+std::string ok(const std::string& text) {
+    return "ok: " + text;
+}
+std::string warning(const std::string& text) {
+    return "warning: " + text;
+}
+std::string problem(const std::string& text) {
+    return "problem: " + text;
+}
+
+std::string seconds(int32_t passes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", passes / 50.0);
+    return text;
+}
+
+// A placeholder has faces, all of them without area.
+bool isPlaceholder(const MeshObject& o) {
+    for (int32_t i = 0; i < o.faceCount; ++i) {
+        const Face& f = o.faces[i];
+        if (f.a < 0 || f.b < 0 || f.c < 0 || f.a >= o.vertexCount || f.b >= o.vertexCount ||
+            f.c >= o.vertexCount)
+            continue;
+        Vector3 u, v;
+        o.vertices[f.b].subtract(o.vertices[f.a], u);
+        o.vertices[f.c].subtract(o.vertices[f.a], v);
+        Vector3 n(u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x);
+        if (n.x != 0 || n.y != 0 || n.z != 0)
+            return false;
+    }
+    return o.faceCount > 0;
+}
+
+void checkCamera(const Scene& scene, int32_t part, std::vector<std::string>& lines) {
+    if (scene.cameraCount < 1) {
+        lines.push_back(problem("camera 0: the scene has no camera; add one (quarn-convert bakes one)"));
+        return;
+    }
+    const SceneCamera& camera = *scene.cameras[0];
+    int32_t keys = camera.positionKeyCount;
+    if (keys < 1) {
+        lines.push_back(
+            problem("camera 0 has no position keys; animate it, or bake its flight with quarn-convert"));
+        return;
+    }
+    int32_t passes = part == 6 ? FINALE_PASSES : part == 1 ? (keys + 1) / 2 : keys;
+    std::string text = "camera 0 has " + std::to_string(keys) + " position keys: part " +
+                       std::to_string(part) + " runs " + std::to_string(passes) + " passes (" +
+                       seconds(passes) + ")" +
+                       (part == 1   ? ", two keys a pass"
+                        : part == 6 ? ", standing at key 0"
+                                    : ", one key a pass");
+    if (part != 6 && passes < 50)
+        lines.push_back(warning(text +
+                                "; the script takes one key per pass without interpolating, so bake one "
+                                "key per pass (quarn-convert does)"));
+    else
+        lines.push_back(ok(text));
+}
+
+std::string lookOf(int32_t part, int32_t index, int32_t mode) {
+    std::string look = "drawn " + renderModeNames(mode);
+    if (scriptedRenderMode(part, index) < 0)
+        look += " as loaded";
+    if (part == 6 && index == 0)
+        look += ", turning 1 degree a pass";
+    if (part == 6 && index >= 2)
+        look = "hidden, then slid up through the additive pass, textured";
+    return look;
+}
+
+void checkObject(const MeshObject& o, int32_t part, int32_t index, bool texturesLoaded,
+                 std::vector<std::string>& lines) {
+    int32_t mode = scriptedRenderMode(part, index);
+    if (mode < 0)
+        mode = o.renderMode;
+    std::string what =
+        "object " + std::to_string(index) + " \"" + o.name + "\" (" + lookOf(part, index, mode) + ")";
+    bool sliding = part == 6 && index >= 2;
+    bool textured = sliding || (mode & (RENDER_TEXTURED | RENDER_TEXTURED_BLEND)) != 0;
+    if (o.faceCount < 1)
+        lines.push_back(problem(what + " has no faces; give it a mesh"));
+    else if (isPlaceholder(o))
+        lines.push_back(warning(what + " is an empty placeholder; nothing of it shows"));
+    else if (sliding && !o.hasTexCoords)
+        lines.push_back(problem(what + " has no mapping coordinates; unwrap it before exporting"));
+    else if (textured && texturesLoaded && o.texture == 0)
+        lines.push_back(problem(what +
+                                " has no texture that loads; give its material a TGA or baseline JPEG map "
+                                "(power-of-two sides, at most 1024) beside the scene"));
+    else
+        lines.push_back(ok(what));
+}
+
+} // namespace
+
+bool checkScene(const Scene& scene, int32_t part, std::vector<std::string>& lines, bool texturesLoaded) {
+    size_t first = lines.size();
+    checkCamera(scene, part, lines);
+    int32_t needed = requiredObjectCount(part);
+    if (scene.objectCount < needed)
+        lines.push_back(problem("objects: part " + std::to_string(part) + " addresses objects 0 to " +
+                                std::to_string(needed - 1) + ", the scene has " +
+                                std::to_string(scene.objectCount) +
+                                "; add objects (quarn-convert fills in placeholders)"));
+    else
+        lines.push_back(ok("objects: " + std::to_string(scene.objectCount) + ", part " +
+                           std::to_string(part) + " addresses 0 to " + std::to_string(needed - 1)));
+    for (int32_t i = 0; i < needed && i < scene.objectCount; ++i)
+        checkObject(*scene.objects[i], part, i, texturesLoaded, lines);
+    if (!texturesLoaded)
+        lines.push_back(warning("textures were not read (--no-textures): whether they load is not checked"));
+    for (size_t i = first; i < lines.size(); ++i) {
+        if (lines[i].compare(0, 9, "problem: ") == 0)
+            return false;
+    }
+    return true;
+}
+
+std::string jsonCheck(const std::string& file, int32_t part, const Scene& scene, bool texturesLoaded) {
+    std::vector<std::string> lines;
+    bool passed = checkScene(scene, part, lines, texturesLoaded);
+    std::string out = "{\"file\":" + jsonString(file.c_str()) + ",\"part\":" + std::to_string(part) +
+                      ",\"ok\":" + (passed ? "true" : "false") + ",\"requirements\":[";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        size_t colon = lines[i].find(": ");
+        out += (i ? "," : "") + std::string("{\"status\":") + jsonString(lines[i].substr(0, colon).c_str()) +
+               ",\"text\":" + jsonString(lines[i].substr(colon + 2).c_str()) + "}";
+    }
+    return out + "]}\n";
+}
