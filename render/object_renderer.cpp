@@ -142,10 +142,8 @@ void MeshArrays::normal(int32_t i) const {
 }
 
 void MeshArrays::texCoord(int32_t i) const {
-    // An object without mapping coordinates sends none; a list shorter than the
-    // vertex list gives (0, 0) to the vertices it doesn't cover.
-    if (texCoordCount <= 0)
-        return;
+    // The vertices the mapping-coordinate list doesn't cover (all of them when it is
+    // empty) get (0, 0): an object never inherits the coordinate of the one before.
     if (i < texCoordCount)
         glTexCoord2f(texCoords[i].u, texCoords[i].v);
     else

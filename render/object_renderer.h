@@ -24,7 +24,8 @@ struct MeshArrays {
 
     // A face is drawn only when all three corners name a vertex of the list.
     bool usable(const Face& face) const;
-    // glVertex3f / glNormal3f / glTexCoord2f for vertex i (i must be usable).
+    // glVertex3f / glNormal3f / glTexCoord2f for vertex i (i must be usable); a vertex
+    // past the mapping-coordinate list gets (0, 0).
     void vertex(int32_t i) const;
     void normal(int32_t i) const;
     void texCoord(int32_t i) const;
