@@ -1,5 +1,5 @@
-// The object renderer: one mesh object in immediate mode according to its
-// render-mode word, and a scene's whole frame.
+// The object renderer: one mesh object according to its render-mode word, and a
+// scene's whole frame.
 //
 // Three bits are modifiers applied before drawing (sphere map, alpha blend, additive
 // blend, in that order); of the five style bits the one with the lowest precedence
@@ -34,40 +34,6 @@ void applyBlend(GLenum source) {
     glBlendFunc(source, GL_ONE);
 }
 
-// The face-normal loop: one normal per triangle.
-void drawFaceNormalTriangles(const MeshObject& object) {
-    MeshArrays mesh(object);
-    for (int32_t i = 0; i < mesh.faceCount; ++i) {
-        const Face& face = mesh.faces[i];
-        if (!mesh.usable(face))
-            continue;
-        glBegin(GL_TRIANGLES);
-        glNormal3f(face.normal.x, face.normal.y, face.normal.z);
-        mesh.vertex(face.a);
-        mesh.vertex(face.b);
-        mesh.vertex(face.c);
-        glEnd();
-    }
-}
-
-// The vertex-normal loop: one normal per corner.
-void drawVertexNormalTriangles(const MeshObject& object) {
-    MeshArrays mesh(object);
-    for (int32_t i = 0; i < mesh.faceCount; ++i) {
-        const Face& face = mesh.faces[i];
-        if (!mesh.usable(face))
-            continue;
-        glBegin(GL_TRIANGLES);
-        mesh.normal(face.a);
-        mesh.vertex(face.a);
-        mesh.normal(face.b);
-        mesh.vertex(face.b);
-        mesh.normal(face.c);
-        mesh.vertex(face.c);
-        glEnd();
-    }
-}
-
 enum class Style { WIREFRAME, FLAT, SMOOTH, TEXTURED, TEXTURED_BLEND };
 
 Style styleOf(int32_t renderMode) {
@@ -98,58 +64,37 @@ void drawTextured(const MeshObject& object, bool switchBlendingOff) {
     glDisable(GL_DEPTH_TEST);
 }
 
+DrawPath currentDrawPath = DrawPath::ARRAYS;
+
 } // namespace
 
-MeshArrays::MeshArrays(const MeshObject& object)
-    : faces(object.faces.get()), vertices(object.vertices.get()), normals(object.vertexNormals.get()),
-      texCoords(object.texCoords.get()) {
-    faceCount = faces ? object.faceCount : 0;
-    vertexCount = vertices ? object.vertexCount : 0;
-    texCoordCount = texCoords ? object.texCoordCount : 0;
+void setDrawPath(DrawPath path) {
+    currentDrawPath = path;
+}
+
+DrawPath drawPath() {
+    return currentDrawPath;
+}
+
+void drawFaceNormalTriangles(const MeshObject& object) {
+    if (currentDrawPath == DrawPath::IMMEDIATE)
+        immediate::drawFaceNormalTriangles(object);
+    else
+        arrays::drawFaceNormalTriangles(object);
+}
+
+void drawVertexNormalTriangles(const MeshObject& object) {
+    if (currentDrawPath == DrawPath::IMMEDIATE)
+        immediate::drawVertexNormalTriangles(object);
+    else
+        arrays::drawVertexNormalTriangles(object);
 }
 
 void drawTexturedTriangles(const MeshObject& object) {
-    MeshArrays mesh(object);
-    for (int32_t i = 0; i < mesh.faceCount; ++i) {
-        const Face& face = mesh.faces[i];
-        if (!mesh.usable(face))
-            continue;
-        glBegin(GL_TRIANGLES);
-        for (int32_t corner : {face.a, face.b, face.c}) {
-            mesh.normal(corner);
-            mesh.texCoord(corner);
-            mesh.vertex(corner);
-        }
-        glEnd();
-    }
-}
-
-bool MeshArrays::usable(const Face& face) const {
-    return face.a >= 0 && face.a < vertexCount && face.b >= 0 && face.b < vertexCount && face.c >= 0 &&
-           face.c < vertexCount;
-}
-
-void MeshArrays::vertex(int32_t i) const {
-    const Vector3& v = vertices[i];
-    glVertex3f(v.x, v.y, v.z);
-}
-
-void MeshArrays::normal(int32_t i) const {
-    if (!normals)
-        return;
-    const Vector3& n = normals[i];
-    glNormal3f(n.x, n.y, n.z);
-}
-
-void MeshArrays::texCoord(int32_t i) const {
-    // An object without mapping coordinates sends none; a list shorter than the
-    // vertex list gives (0, 0) to the vertices it doesn't cover.
-    if (texCoordCount <= 0)
-        return;
-    if (i < texCoordCount)
-        glTexCoord2f(texCoords[i].u, texCoords[i].v);
+    if (currentDrawPath == DrawPath::IMMEDIATE)
+        immediate::drawTexturedTriangles(object);
     else
-        glTexCoord2f(0.0f, 0.0f);
+        arrays::drawTexturedTriangles(object);
 }
 
 void MeshObject::draw() const {

@@ -1,5 +1,5 @@
 // Pieces of the object renderer that the additive pass shares: bounds-safe access
-// to a mesh's arrays and the textured triangle loop.
+// to a mesh's arrays and the triangle loops.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +24,35 @@ struct MeshArrays {
 
     // A face is drawn only when all three corners name a vertex of the list.
     bool usable(const Face& face) const;
-    // glVertex3f / glNormal3f / glTexCoord2f for vertex i (i must be usable).
+    // glVertex3f / glNormal3f / glTexCoord2f for vertex i (i must be usable); a vertex
+    // past the mapping-coordinate list gets (0, 0).
     void vertex(int32_t i) const;
     void normal(int32_t i) const;
     void texCoord(int32_t i) const;
 };
 
-// The textured loop: per triangle one glBegin/glEnd, per corner normal, texture
-// coordinate and vertex, in the order a, b, c.
+// How the triangle loops reach GL: from client vertex arrays built once per object
+// (the default), or corner by corner in immediate mode. Both give the same pixels;
+// the immediate loops are the reference the arrays are tested and measured against.
+enum class DrawPath { ARRAYS, IMMEDIATE };
+void setDrawPath(DrawPath path);
+DrawPath drawPath();
+
+// The triangle loops of the chosen path, over the usable faces in list order:
+// face-normal (one normal per triangle), vertex-normal (one per corner), and
+// textured (per corner normal, texture coordinate and vertex, a, b, c).
+void drawFaceNormalTriangles(const MeshObject& object);
+void drawVertexNormalTriangles(const MeshObject& object);
 void drawTexturedTriangles(const MeshObject& object);
+
+namespace immediate {
+void drawFaceNormalTriangles(const MeshObject& object);
+void drawVertexNormalTriangles(const MeshObject& object);
+void drawTexturedTriangles(const MeshObject& object);
+} // namespace immediate
+
+namespace arrays {
+void drawFaceNormalTriangles(const MeshObject& object);
+void drawVertexNormalTriangles(const MeshObject& object);
+void drawTexturedTriangles(const MeshObject& object);
+} // namespace arrays

@@ -75,6 +75,7 @@ void SceneLoader::readMesh(int64_t end, const char* name) {
             std::copy(object->texCoords.get(), object->texCoords.get() + object->texCoordCount, coords.get());
         object->texCoords = std::move(coords);
     }
+    object->prepareDrawing();
 
     if (object->hasTexCoords)
         bindTexture();

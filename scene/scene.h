@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/matrix4.h"
+#include "render/object_renderer_arrays.h"
 #include "render/vector3.h"
 #include "render/view_camera.h"
 #include "scene/ref_list.h"
@@ -83,10 +84,15 @@ struct MeshObject {
     int32_t scaleKeyCount = 0;
     std::unique_ptr<TrackKey[]> scaleKeys;
     Matrix4 matrix;
+    // The triangles laid out for drawing; filled by prepareDrawing and refreshed by
+    // drawing itself when the geometry's arrays or counts were replaced since.
+    mutable DrawArrays drawArrays;
 
     // Mesh preparation: unit face normals, then unit vertex normals (linear time).
     void computeFaceNormals();
     void computeVertexNormals();
+    // Builds the drawing arrays from the geometry; call again after changing it in place.
+    void prepareDrawing();
 
     // Draws the object according to renderMode.
     void draw() const;

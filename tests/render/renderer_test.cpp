@@ -225,10 +225,8 @@ TEST_F(Renderer, FacesNamingAMissingVertexAreSkipped) {
     EXPECT_EQ(red(48, 32), 0);
 }
 
-TEST_F(Renderer, TexturedStylesNeverReadBeyondTheTextureCoordinates) {
-    // A 2x1 texture: u < 0.5 red, u >= 0.5 green. Vertex 0 has its coordinate (0.75, 0.5)
-    // (green); the others have none and get (0, 0) (red). The textured loop reads only
-    // what the list holds (the sanitizer build checks the reads).
+// A 2x1 texture: u < 0.5 red, u >= 0.5 green.
+GLuint redGreenTexture() {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -237,6 +235,14 @@ TEST_F(Renderer, TexturedStylesNeverReadBeyondTheTextureCoordinates) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return texture;
+}
+
+TEST_F(Renderer, TexturedStylesNeverReadBeyondTheTextureCoordinates) {
+    // Vertex 0 has its coordinate (0.75, 0.5) (green); the others have none and get
+    // (0, 0) (red). The textured loop reads only what the list holds (the sanitizer
+    // build checks the reads).
+    GLuint texture = redGreenTexture();
     std::unique_ptr<MeshObject> object(
         makeMesh({{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}, {{0, 1, 2}, {0, 2, 3}}, {{0.75f, 0.5f}}));
     object->texture = texture;
@@ -248,18 +254,30 @@ TEST_F(Renderer, TexturedStylesNeverReadBeyondTheTextureCoordinates) {
     EXPECT_EQ(rgb[1], 255);
     pixel(62, 62, rgb); // next to vertex 2: u close to 0
     EXPECT_EQ(rgb[0], 255);
+}
 
-    // No coordinates at all: no texture coordinate is sent, the current one (set here
-    // to green) stays in force.
-    object->texCoords.reset();
-    object->texCoordCount = 0;
-    object->hasTexCoords = false;
-    glTexCoord2f(0.75f, 0.5f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    object->draw();
-    pixel(62, 62, rgb);
-    EXPECT_EQ(rgb[1], 255);
-    EXPECT_EQ(rgb[0], 0);
+TEST_F(Renderer, AnEmptyMappingListDrawsEveryCornerAtTheOrigin) {
+    // Drawn after an object whose last coordinate is green and after one whose last
+    // is red, the object without coordinates looks the same: (0, 0), red.
+    GLuint texture = redGreenTexture();
+    std::vector<Vector3> square = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    std::vector<std::array<int32_t, 3>> faces = {{0, 1, 2}, {0, 2, 3}};
+    std::unique_ptr<MeshObject> green(makeMesh(square, faces, std::vector<TexCoord>(4, {0.75f, 0.5f})));
+    std::unique_ptr<MeshObject> red(makeMesh(square, faces, std::vector<TexCoord>(4, {0.25f, 0.5f})));
+    std::unique_ptr<MeshObject> bare(makeMesh(square, faces));
+    bare->hasTexCoords = true; // a mapping list with no entries
+    for (MeshObject* before : {green.get(), red.get()}) {
+        for (MeshObject* object : {before, bare.get()}) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            object->texture = texture;
+            object->renderMode = RENDER_TEXTURED;
+            object->draw();
+        }
+        unsigned char rgb[3];
+        pixel(32, 32, rgb);
+        EXPECT_EQ(rgb[0], 255);
+        EXPECT_EQ(rgb[1], 0);
+    }
 }
 
 class AdditivePass : public Renderer {};
