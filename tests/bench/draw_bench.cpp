@@ -2,7 +2,7 @@
 // mode against drawing from arrays, on the offscreen context at a given size. Each
 // part plays its own passes over and over from its first one, as the script does.
 //
-//   build/tests/bench/draw_bench [--size=WxH] --benchmark_repetitions=5 \
+//   build/tests/bench/draw_bench [--size=WxH] --benchmark_repetitions=5
 //       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 #include "app/offscreen_gl.h"
 #include "render/gl.h"
