@@ -8,6 +8,9 @@ jobs=$(nproc)
 
 scripts/install-deps.sh
 
+echo "== layers"
+scripts/check-layers.sh
+
 echo "== build and test (build/)"
 scripts/build.sh
 (cd build && ctest --output-on-failure -j"$jobs" -LE long) # ctest -L long: the whole content regeneration
