@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include <functional>
 
@@ -61,7 +62,7 @@ TEST_F(RequirementsTest, EachMissedRequirementIsSaid) {
         {"no keys", 2, [](tds::SceneDesc& s) { s.keyframer = false; },
          "problem: camera 0 has no position keys", false},
         {"short flight", 1, [](tds::SceneDesc& s) { s.cameras[0].positionKeys.resize(40); },
-         "warning: camera 0 has 40 position keys: part 1 runs 20 passes (0.40 s), two keys a pass", true},
+         "warning: camera 0 has 40 position keys: part 1 runs 19 passes (0.38 s), two keys a pass", true},
         {"few objects", 3, [](tds::SceneDesc& s) { s.meshes.resize(2); },
          "problem: objects: part 3 addresses objects 0 to 3, the scene has 2", false},
         {"no faces", 2, [](tds::SceneDesc& s) { s.meshes[1].faces.clear(); }, "problem: object 1 \"Obj1\"",
@@ -102,6 +103,23 @@ TEST_F(RequirementsTest, InspectorExitsOneAndSaysWhichPartsAFileServes) {
     EXPECT_NE(readFileText("part3.txt").find("two.3ds: part 3: not usable\n"), std::string::npos);
     EXPECT_EQ(std::system((inspector + " two.3ds > parts.txt 2>/dev/null").c_str()), 0);
     EXPECT_NE(readFileText("parts.txt").find("\n  could serve parts: 1, 2\n"), std::string::npos);
+}
+
+// --part reads the scene from its own folder, as the demo started there would; a
+// texture missing there is a problem line, not just the loader's fatal text.
+TEST_F(RequirementsTest, PartCheckFindsTexturesBesideTheSceneAndNamesAMissingOne) {
+    std::filesystem::create_directories("sub");
+    ASSERT_TRUE(writeFileBytes("sub/tiny.tga", tinyTga()));
+    std::vector<uint8_t> bytes = tds::sceneBytes(servingScene(2));
+    ASSERT_TRUE(writeFileBytes("sub/two.3ds", std::vector<unsigned char>(bytes.begin(), bytes.end())));
+    std::string inspector = binaryDir() + "/app/quarn-inspect --part 2 sub/two.3ds > check.txt 2>/dev/null";
+    EXPECT_EQ(std::system(inspector.c_str()), 0) << readFileText("check.txt");
+    std::filesystem::remove("sub/tiny.tga");
+    EXPECT_EQ(std::system(inspector.c_str()), 1 << 8);
+    EXPECT_EQ(readFileText("check.txt"),
+              "sub/two.3ds: part 2: not usable\n  problem: the scene can't be loaded as "
+              "the demo loads it (\"Ops! Could't found\", see above); put every file "
+              "it names beside it\n");
 }
 
 } // namespace

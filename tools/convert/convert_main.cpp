@@ -2,6 +2,7 @@
 // plays for one of its parts. See convertUsage() for the options.
 #include "convert.h"
 #include "convert_options.h"
+#include "quarn_version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,10 @@
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(convert::convertUsage(), stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs("quarn-convert " QUARN_VERSION "\n", stdout);
         return 0;
     }
     convert::ConvertOptions options;

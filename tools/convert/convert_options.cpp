@@ -56,7 +56,8 @@ const char* convertUsage() {
            "  --seconds S    length of the camera flight (default: the animation's length)\n"
            "  --scale F      multiply every coordinate by F (default 1)\n"
            "  --camera NAME  fly the camera of that name (default: the first camera)\n"
-           "  --z-up         the input is Z-up already (default: Y-up, turned to Z-up)\n";
+           "  --z-up         the input is Z-up already (default: Y-up, turned to Z-up)\n"
+           "  --version      print the version\n";
 }
 
 bool parseConvertOptions(int argc, const char* const* argv, ConvertOptions& options, std::string& error) {

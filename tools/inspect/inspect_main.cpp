@@ -15,7 +15,9 @@
 #include "scene_summary.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -72,6 +74,7 @@ class StdoutToStderr {
         saved_ = dup(STDOUT_FILENO);
         if (saved_ >= 0)
             dup2(STDERR_FILENO, STDOUT_FILENO);
+        active = saved_;
     }
     ~StdoutToStderr() {
         std::fflush(stdout);
@@ -79,13 +82,59 @@ class StdoutToStderr {
             dup2(saved_, STDOUT_FILENO);
             close(saved_);
         }
+        active = -1;
     }
+    // The real standard output while one is alive, else -1.
+    static int active;
     StdoutToStderr(const StdoutToStderr&) = delete;
     StdoutToStderr& operator=(const StdoutToStderr&) = delete;
 
   private:
     int saved_ = -1;
 };
+
+int StdoutToStderr::active = -1;
+
+// What --part prints when the scene can't be loaded at all (a scene or texture file
+// it names is missing or unreadable): the verdict, then exit 1 as the loader would.
+std::string checkedFile;
+int32_t checkedPart = 0;
+bool checkedJson = false;
+
+[[noreturn]] void failedCheck(const char* text) {
+    std::string reason(text);
+    reason = reason.substr(0, reason.find('\n'));
+    std::string problem = "the scene can't be loaded as the demo loads it (\"" + reason +
+                          "\", see above); put every file it names beside it";
+    std::string out = checkedJson ? "{\"file\":" + jsonString(checkedFile.c_str()) +
+                                        ",\"part\":" + std::to_string(checkedPart) +
+                                        ",\"ok\":false,\"requirements\":[{\"status\":\"problem\",\"text\":" +
+                                        jsonString(problem.c_str()) + "}]}\n"
+                                  : checkedFile + ": part " + std::to_string(checkedPart) +
+                                        ": not usable\n  problem: " + problem + "\n";
+    std::fflush(stdout);
+    if (StdoutToStderr::active >= 0)
+        dup2(StdoutToStderr::active, STDOUT_FILENO);
+    std::fputs(out.c_str(), stdout);
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// Loads FILE as the demo would load it as its scene: from the file's own folder, so the
+// textures it names are found beside it. The log stays where it was opened.
+Scene* loadFromItsFolder(SceneLoader& loader, const std::string& file) {
+    std::filesystem::path path(file);
+    std::error_code error;
+    std::filesystem::path before = std::filesystem::current_path(error);
+    if (error || !path.has_parent_path())
+        return loader.load(file.c_str());
+    std::filesystem::current_path(path.parent_path(), error);
+    if (error)
+        return loader.load(file.c_str());
+    Scene* scene = loader.load(path.filename().string().c_str());
+    std::filesystem::current_path(before, error);
+    return scene;
+}
 
 } // namespace
 
@@ -141,10 +190,15 @@ int main(int argc, char** argv) {
         std::unique_ptr<Scene> scene;
         SceneLoader loader;
         loader.loadTextures = !noTextures;
+        if (part != 0) {
+            checkedFile = file, checkedPart = part, checkedJson = json;
+            Log::setFatalHandler(failedCheck);
+        }
         {
             StdoutToStderr redirect;
-            scene.reset(loader.load(file.c_str()));
+            scene.reset(part != 0 ? loadFromItsFolder(loader, file) : loader.load(file.c_str()));
         }
+        Log::setFatalHandler(nullptr);
         scene->report();
         if (part != 0) {
             allPassed = printCheck(file, *scene, part, json, !noTextures) && allPassed;

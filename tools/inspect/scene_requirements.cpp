@@ -55,7 +55,9 @@ void checkCamera(const Scene& scene, int32_t part, std::vector<std::string>& lin
             problem("camera 0 has no position keys; animate it, or bake its flight with quarn-convert"));
         return;
     }
-    int32_t passes = part == 6 ? FINALE_PASSES : part == 1 ? (keys + 1) / 2 : keys;
+    // The frames the viewer sees, as the timeline counts them: a part of n steps shows
+    // n - 1, because the pass of its last step shows the next part's first frame.
+    int32_t passes = part == 6 ? FINALE_PASSES - 1 : part == 1 ? (keys + 1) / 2 - 1 : keys - 1;
     std::string text = "camera 0 has " + std::to_string(keys) + " position keys: part " +
                        std::to_string(part) + " runs " + std::to_string(passes) + " passes (" +
                        seconds(passes) + ")" +
