@@ -2,8 +2,10 @@
 // mode against drawing from arrays, on the offscreen context at a given size. Each
 // part plays its own passes over and over from its first one, as the script does.
 //
-//   build/tests/bench/draw_bench [--size=WxH] --benchmark_repetitions=5
+//   build/tests/bench/draw_bench [--size=WxH] [--whole-parts] --benchmark_repetitions=5
 //       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
+// With --whole-parts each measurement plays the whole part once instead of its first
+// half second or so, so a part whose scenery changes along the flight is measured fairly.
 #include "app/offscreen_gl.h"
 #include "render/gl.h"
 #include "render/object_renderer.h"
@@ -55,6 +57,19 @@ void drawPasses(benchmark::State& state, int32_t part, DrawPath path) {
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// Takes the flag out of the arguments; true when it was there.
+bool takeFlag(int& argc, char** argv, const char* flag) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], flag) != 0)
+            continue;
+        for (int j = i; j + 1 < argc; ++j)
+            argv[j] = argv[j + 1];
+        --argc;
+        return true;
+    }
+    return false;
+}
+
 // Takes --size=WxH out of the arguments.
 bool takeSize(int& argc, char** argv, int& width, int& height) {
     for (int i = 1; i < argc; ++i) {
@@ -78,6 +93,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "--size takes WxH, e.g. --size=1920x1080\n");
         return 2;
     }
+    bool wholeParts = takeFlag(argc, argv, "--whole-parts");
     Playing p;
     std::string error;
     if (!p.gl.create(width, height, error)) {
@@ -89,13 +105,16 @@ int main(int argc, char** argv) {
     playing = &p;
 
     std::string size = std::to_string(width) + "x" + std::to_string(height);
+    ScriptLength length = p.demo->timeline.length();
     for (int32_t part : PARTS)
         for (DrawPath path : {DrawPath::IMMEDIATE, DrawPath::ARRAYS}) {
             std::string name = "pass/" + size + "/part" + std::to_string(part) +
                                (path == DrawPath::IMMEDIATE ? "/immediate" : "/arrays");
-            benchmark::RegisterBenchmark(name.c_str(), drawPasses, part, path)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            benchmark::internal::Benchmark* b =
+                benchmark::RegisterBenchmark(name.c_str(), drawPasses, part, path);
+            b->Unit(benchmark::kMillisecond)->UseRealTime();
+            if (wholeParts)
+                b->Iterations(length.presented[part]);
         }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
