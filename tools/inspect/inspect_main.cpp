@@ -1,6 +1,6 @@
 // quarn-inspect: loads 3DS scene files the way the demo does and says what was read.
 //
-//   quarn-inspect [--json] [--detail] [--no-textures] FILE...
+//   quarn-inspect [--json] [--detail] [--no-textures] [--part N] FILE...
 //
 // Like the demo it writes the log "QuarnWin32.log" in the current directory (the
 // loader's lines and each scene's report), makes an OpenGL context so textures
@@ -30,7 +30,8 @@ const char* const USAGE = "usage: quarn-inspect [--json] [--detail] [--no-textur
                           "  --detail       with --json: vertices, coordinates, faces, normals and keys too\n"
                           "  --no-textures  don't read texture images (objects keep texture 0)\n"
                           "  --part N       check whether each file can serve as the scene of part N\n"
-                          "                 (1, 2, 3, 5, 6); exit 1 when a requirement fails\n"
+                          "                 (1, 2, 3, 5, 6), read from its own folder as the demo\n"
+                          "                 would; exit 1 when a requirement fails\n"
                           "  --version      print the version\n"
                           "The log QuarnWin32.log goes where the demo's goes (see quarn --help).\n";
 
