@@ -137,47 +137,64 @@ Scene* loadFromItsFolder(SceneLoader& loader, const std::string& file) {
     return scene;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+// The command line; `exitCode` is set when the program should end at once.
+struct Arguments {
     bool json = false;
     bool noTextures = false;
     SummaryOptions options;
     int32_t part = 0;
     std::vector<std::string> files;
+    int exitCode = -1;
+};
+
+Arguments parseArguments(int argc, char** argv) {
+    Arguments a;
     bool optionsDone = false;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i < argc && a.exitCode < 0; ++i) {
         const char* arg = argv[i];
-        if (!optionsDone && std::strcmp(arg, "--") == 0) {
+        if (optionsDone || arg[0] != '-' || arg[1] == '\0') {
+            a.files.push_back(arg);
+        } else if (std::strcmp(arg, "--") == 0) {
             optionsDone = true;
-        } else if (!optionsDone && std::strcmp(arg, "--json") == 0) {
-            json = true;
-        } else if (!optionsDone && std::strcmp(arg, "--detail") == 0) {
-            options.detail = true;
-        } else if (!optionsDone && std::strcmp(arg, "--no-textures") == 0) {
-            noTextures = true;
-        } else if (!optionsDone && std::strcmp(arg, "--part") == 0) {
-            if (i + 1 >= argc || (part = parsePart(argv[++i])) == 0) {
+        } else if (std::strcmp(arg, "--json") == 0) {
+            a.json = true;
+        } else if (std::strcmp(arg, "--detail") == 0) {
+            a.options.detail = true;
+        } else if (std::strcmp(arg, "--no-textures") == 0) {
+            a.noTextures = true;
+        } else if (std::strcmp(arg, "--part") == 0) {
+            if (i + 1 >= argc || (a.part = parsePart(argv[++i])) == 0) {
                 std::fprintf(stderr, "quarn-inspect: --part wants 1, 2, 3, 5 or 6\n%s", USAGE);
-                return 1;
+                a.exitCode = 1;
             }
-        } else if (!optionsDone && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)) {
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             std::fputs(USAGE, stdout);
-            return 0;
-        } else if (!optionsDone && std::strcmp(arg, "--version") == 0) {
+            a.exitCode = 0;
+        } else if (std::strcmp(arg, "--version") == 0) {
             std::fputs("quarn-inspect " QUARN_VERSION "\n", stdout);
-            return 0;
-        } else if (!optionsDone && arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "quarn-inspect: unknown option %s\n%s", arg, USAGE);
-            return 1;
+            a.exitCode = 0;
         } else {
-            files.push_back(arg);
+            std::fprintf(stderr, "quarn-inspect: unknown option %s\n%s", arg, USAGE);
+            a.exitCode = 1;
         }
     }
-    if (files.empty()) {
+    if (a.exitCode < 0 && a.files.empty()) {
         std::fputs(USAGE, stderr);
-        return 1;
+        a.exitCode = 1;
     }
+    return a;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Arguments a = parseArguments(argc, argv);
+    if (a.exitCode >= 0)
+        return a.exitCode;
+    const bool json = a.json, noTextures = a.noTextures;
+    const int32_t part = a.part;
+    const SummaryOptions& options = a.options;
+    const std::vector<std::string>& files = a.files;
 
     OffscreenGL gl;
     std::string glError;
