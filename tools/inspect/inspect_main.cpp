@@ -107,10 +107,7 @@ bool checkedJson = false;
     reason = reason.substr(0, reason.find('\n'));
     std::string problem = "the scene can't be loaded as the demo loads it (\"" + reason +
                           "\", see above); put every file it names beside it";
-    std::string out = checkedJson ? "{\"file\":" + jsonString(checkedFile.c_str()) +
-                                        ",\"part\":" + std::to_string(checkedPart) +
-                                        ",\"ok\":false,\"requirements\":[{\"status\":\"problem\",\"text\":" +
-                                        jsonString(problem.c_str()) + "}]}\n"
+    std::string out = checkedJson ? jsonCheckLines(checkedFile, checkedPart, false, {"problem: " + problem})
                                   : checkedFile + ": part " + std::to_string(checkedPart) +
                                         ": not usable\n  problem: " + problem + "\n";
     std::fflush(stdout);

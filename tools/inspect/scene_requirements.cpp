@@ -134,6 +134,11 @@ bool checkScene(const Scene& scene, int32_t part, std::vector<std::string>& line
 std::string jsonCheck(const std::string& file, int32_t part, const Scene& scene, bool texturesLoaded) {
     std::vector<std::string> lines;
     bool passed = checkScene(scene, part, lines, texturesLoaded);
+    return jsonCheckLines(file, part, passed, lines);
+}
+
+std::string jsonCheckLines(const std::string& file, int32_t part, bool passed,
+                           const std::vector<std::string>& lines) {
     std::string out = "{\"file\":" + jsonString(file.c_str()) + ",\"part\":" + std::to_string(part) +
                       ",\"ok\":" + (passed ? "true" : "false") + ",\"requirements\":[";
     for (size_t i = 0; i < lines.size(); ++i) {

@@ -18,3 +18,6 @@ bool checkScene(const Scene& scene, int32_t part, std::vector<std::string>& line
 
 // The same as one JSON object on a line of its own.
 std::string jsonCheck(const std::string& file, int32_t part, const Scene& scene, bool texturesLoaded);
+// The same object from lines already made ("ok: ...", "problem: ...").
+std::string jsonCheckLines(const std::string& file, int32_t part, bool passed,
+                           const std::vector<std::string>& lines);
