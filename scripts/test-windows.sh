@@ -291,10 +291,15 @@ if [ "$loads_scenes" = yes ]; then
         set +e
         export WINEPREFIX="$full_prefix" PULSE_SINK=quarnfull
         DISPLAY=$(new_display full)
+        # The Wine desktop is started and awaited first: started by quarn.exe itself
+        # while the other checks load the machine, it can come up too late for the
+        # program, which then can make no window at all.
+        wine explorer /desktop=Default,1024x768 > /dev/null 2>&1 &
+        window_id "Default - Wine desktop" 60 > /dev/null || true
         start full
         full_start=$(date +%s)
         colours=0 peak=0
-        if dialog=$(window_id "$DIALOG" 20); then
+        if dialog=$(window_id "$DIALOG" 60); then
             answer "$dialog" Return || true
             if render=$(window_id "$RENDER" 30); then
                 sleep 60
@@ -440,6 +445,7 @@ if [ -n "$full_pid" ]; then
     if [ "$code" = 0 ] && grep -q '^\[USER\]->Exit program' "$work/full/stdout.txt"; then
         pass "the demo played to its end by itself in $seconds s: exit code 0"
     else
+        tail -5 "$work/full/stdout.txt" "$work/full/stderr.txt"
         fail "the demo to its end: exit code $code after ${seconds:-?} s"
     fi
     if [ "${colours:-0}" -gt 16 ] && [ "${peak:-0}" -gt 1000 ]; then
