@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,7 +35,11 @@ class InTempDir {
         getcwd(old_, sizeof old_);
         EXPECT_EQ(chdir(dir_.c_str()), 0);
     }
-    ~InTempDir() { EXPECT_EQ(chdir(old_), 0); }
+    ~InTempDir() {
+        EXPECT_EQ(chdir(old_), 0);
+        std::error_code ignored;
+        std::filesystem::remove_all(dir_, ignored);
+    }
     std::string path(const char* name) const { return dir_ + "/" + name; }
 
   private:
