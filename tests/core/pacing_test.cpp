@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace {
 double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -11,14 +12,17 @@ double seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 
 TEST(Pacing, PassesNeverShorterThanTwentyMilliseconds) {
     using clock = std::chrono::steady_clock;
-    // 50 paced passes take one second; the machine is shared, so allow a retry.
+    // 50 passes of 10 ms of work each take one second when the wait counts from the
+    // pass's start, and 1.5 s when it counts from the end of the work. The machine is
+    // shared, so sleeps may overshoot: the bound sits between the two, with a retry.
     double best = 1e9;
-    for (int attempt = 0; attempt < 3 && !(best >= 1.0 && best <= 1.02); ++attempt) {
+    for (int attempt = 0; attempt < 3 && !(best >= 1.0 && best <= 1.25); ++attempt) {
         double shortest = 1e9;
         auto begin = clock::now();
         for (int pass = 0; pass < 50; ++pass) {
             auto passBegin = clock::now();
             uint32_t passStart = tickMilliseconds();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
             waitSince(passStart, PASS_MILLISECONDS);
             shortest = std::min(shortest, seconds(clock::now() - passBegin));
         }
@@ -27,7 +31,7 @@ TEST(Pacing, PassesNeverShorterThanTwentyMilliseconds) {
         EXPECT_GE(shortest, 0.019);
     }
     EXPECT_GE(best, 0.98);
-    EXPECT_LE(best, 1.02);
+    EXPECT_LE(best, 1.25);
 }
 
 TEST(Pacing, APassThatTookLongerDoesNotWait) {
