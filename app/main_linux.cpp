@@ -5,12 +5,14 @@
 #include "app/data_folder.h"
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "app/heap_tuning.h"
 #include "app/record.h"
 
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
+    tuneHeapForDrawing();
     CommandLine commandLine;
     std::string error;
     if (!parseCommandLine(argc, argv, commandLine, error)) {
