@@ -7,7 +7,9 @@
 #include <thread>
 
 namespace {
-double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 } // namespace
 
 TEST(Pacing, PassesNeverShorterThanTwentyMilliseconds) {
