@@ -43,6 +43,10 @@ if [ -z "${WINEPREFIX:-}" ]; then
     wineserver -w
 fi
 
+# One Wine server for all the runs: no run starts while the server of the last one
+# is shutting down.
+wineserver -p
+
 passed=0
 failed=0
 
@@ -54,12 +58,22 @@ run() {
     (
         set +e
         cd "$dir" || exit
+        local status
         if [ "$program" = windows ]; then
             wine "$windows_exe" "$@" > out.raw 2> err.raw < /dev/null
+            status=$?
+            # Nothing at all, not even the log, means Wine did not start the program:
+            # that is tried once more.
+            if [ "$status" != 0 ] && [ ! -s out.raw ] && [ ! -s err.raw ] && [ ! -e QuarnWin32.log ]; then
+                echo "(Wine did not start quarn-inspect.exe on ${*: -1}; tried again)" >&2
+                wine "$windows_exe" "$@" > out.raw 2> err.raw < /dev/null
+                status=$?
+            fi
         else
             "$linux_exe" "$@" > out.raw 2> err.raw < /dev/null
+            status=$?
         fi
-        echo $? > status
+        echo "$status" > status
         tr -d '\r' < out.raw > out.txt
         tr -d '\r' < err.raw > err.txt
         tr -d '\r' < QuarnWin32.log > log.txt 2> /dev/null || : > log.txt

@@ -131,11 +131,16 @@ answer() {
 }
 
 # start RUN [ENV=VALUE...]: starts quarn.exe in its own copy of dist/quarn-win64/.
+# The Wine desktop is started and awaited first: started by quarn.exe itself while
+# other checks load the machine, it can come up too late for the program, which then
+# can make neither its dialog nor its window.
 start() {
     local run="$work/$1"
     shift
     rm -rf "$run"
     cp -R "$root/dist/quarn-win64" "$run"
+    wine explorer /desktop=Default,1024x768 > /dev/null 2>&1 &
+    window_id "Default - Wine desktop" 60 > /dev/null || true
     (
         set +e # the exit code is what is looked at
         cd "$run" || exit
@@ -291,11 +296,6 @@ if [ "$loads_scenes" = yes ]; then
         set +e
         export WINEPREFIX="$full_prefix" PULSE_SINK=quarnfull
         DISPLAY=$(new_display full)
-        # The Wine desktop is started and awaited first: started by quarn.exe itself
-        # while the other checks load the machine, it can come up too late for the
-        # program, which then can make no window at all.
-        wine explorer /desktop=Default,1024x768 > /dev/null 2>&1 &
-        window_id "Default - Wine desktop" 60 > /dev/null || true
         start full
         full_start=$(date +%s)
         colours=0 peak=0
