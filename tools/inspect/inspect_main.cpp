@@ -48,11 +48,7 @@ int32_t parsePart(const char* text) {
 bool printCheck(const std::string& file, const Scene& scene, int32_t part, bool json, bool texturesLoaded) {
     std::vector<std::string> lines;
     bool passed = checkScene(scene, part, lines, texturesLoaded);
-    std::string out = json ? jsonCheck(file, part, scene, texturesLoaded)
-                           : file + ": part " + std::to_string(part) + (passed ? ": ok\n" : ": not usable\n");
-    for (size_t i = 0; !json && i < lines.size(); ++i)
-        out += "  " + lines[i] + "\n";
-    std::fputs(out.c_str(), stdout);
+    std::fputs(checkVerdict(file, part, passed, lines, json).c_str(), stdout);
     return passed;
 }
 
@@ -107,9 +103,7 @@ bool checkedJson = false;
     reason = reason.substr(0, reason.find('\n'));
     std::string problem = "the scene can't be loaded as the demo loads it (\"" + reason +
                           "\", see above); put every file it names beside it";
-    std::string out = checkedJson ? jsonCheckLines(checkedFile, checkedPart, false, {"problem: " + problem})
-                                  : checkedFile + ": part " + std::to_string(checkedPart) +
-                                        ": not usable\n  problem: " + problem + "\n";
+    std::string out = checkVerdict(checkedFile, checkedPart, false, {"problem: " + problem}, checkedJson);
     std::fflush(stdout);
     if (StdoutToStderr::active >= 0)
         dup2(StdoutToStderr::active, STDOUT_FILENO);
@@ -190,8 +184,6 @@ int main(int argc, char** argv) {
         return a.exitCode;
     const bool json = a.json, noTextures = a.noTextures;
     const int32_t part = a.part;
-    const SummaryOptions& options = a.options;
-    const std::vector<std::string>& files = a.files;
 
     OffscreenGL gl;
     std::string glError;
@@ -201,7 +193,7 @@ int main(int argc, char** argv) {
     }
 
     bool allPassed = true;
-    for (const std::string& file : files) {
+    for (const std::string& file : a.files) {
         std::unique_ptr<Scene> scene;
         SceneLoader loader;
         loader.loadTextures = !noTextures;
@@ -219,8 +211,8 @@ int main(int argc, char** argv) {
             allPassed = printCheck(file, *scene, part, json, !noTextures) && allPassed;
             continue;
         }
-        std::string summary =
-            json ? jsonSummary(file, *scene, loader, options) : textSummary(file, *scene, loader, options);
+        std::string summary = json ? jsonSummary(file, *scene, loader, a.options)
+                                   : textSummary(file, *scene, loader, a.options);
         // The JSON summary keeps its keys; --part N --json gives the check as JSON.
         if (!json) {
             std::string parts = servedParts(*scene, !noTextures);

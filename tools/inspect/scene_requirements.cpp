@@ -131,14 +131,14 @@ bool checkScene(const Scene& scene, int32_t part, std::vector<std::string>& line
     return true;
 }
 
-std::string jsonCheck(const std::string& file, int32_t part, const Scene& scene, bool texturesLoaded) {
-    std::vector<std::string> lines;
-    bool passed = checkScene(scene, part, lines, texturesLoaded);
-    return jsonCheckLines(file, part, passed, lines);
-}
-
-std::string jsonCheckLines(const std::string& file, int32_t part, bool passed,
-                           const std::vector<std::string>& lines) {
+std::string checkVerdict(const std::string& file, int32_t part, bool passed,
+                         const std::vector<std::string>& lines, bool json) {
+    if (!json) {
+        std::string out = file + ": part " + std::to_string(part) + (passed ? ": ok\n" : ": not usable\n");
+        for (const std::string& line : lines)
+            out += "  " + line + "\n";
+        return out;
+    }
     std::string out = "{\"file\":" + jsonString(file.c_str()) + ",\"part\":" + std::to_string(part) +
                       ",\"ok\":" + (passed ? "true" : "false") + ",\"requirements\":[";
     for (size_t i = 0; i < lines.size(); ++i) {

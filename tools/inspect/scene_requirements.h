@@ -16,8 +16,8 @@ extern const int32_t SHOWN_PARTS[5];
 bool checkScene(const Scene& scene, int32_t part, std::vector<std::string>& lines,
                 bool texturesLoaded = true);
 
-// The same as one JSON object on a line of its own.
-std::string jsonCheck(const std::string& file, int32_t part, const Scene& scene, bool texturesLoaded);
-// The same object from lines already made ("ok: ...", "problem: ...").
-std::string jsonCheckLines(const std::string& file, int32_t part, bool passed,
-                           const std::vector<std::string>& lines);
+// The verdict on a file from the lines of its check ("ok: ...", "problem: ..."):
+// "FILE: part N: ok" or ": not usable" and the lines indented, or with `json` one
+// JSON object on a line of its own.
+std::string checkVerdict(const std::string& file, int32_t part, bool passed,
+                         const std::vector<std::string>& lines, bool json);
