@@ -51,12 +51,14 @@ bool parseValueOption(const char* option, const char* value, ConvertOptions& opt
 
 const char* convertUsage() {
     return "usage: quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] "
-           "[--z-up]\n"
+           "[--z-up] [--allow-outside]\n"
            "  --part N       make the scene for part 1, 2, 3, 5 or 6 (default 2)\n"
            "  --seconds S    length of the camera flight (default: the animation's length)\n"
            "  --scale F      multiply every coordinate by F (default 1)\n"
            "  --camera NAME  fly the camera of that name (default: the first camera)\n"
            "  --z-up         the input is Z-up already (default: Y-up, turned to Z-up)\n"
+           "  --allow-outside  read buffers and images the model names outside its folder\n"
+           "                 (refused by default: a model from elsewhere could name any file)\n"
            "  --version      print the version\n";
 }
 
@@ -67,6 +69,8 @@ bool parseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
         const char* arg = argv[i];
         if (std::strcmp(arg, "--z-up") == 0) {
             options.sourceZUp = true;
+        } else if (std::strcmp(arg, "--allow-outside") == 0) {
+            options.allowOutside = true;
         } else if (std::strcmp(arg, "--part") == 0 || std::strcmp(arg, "--seconds") == 0 ||
                    std::strcmp(arg, "--scale") == 0 || std::strcmp(arg, "--camera") == 0) {
             if (i + 1 >= argc) {

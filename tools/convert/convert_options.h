@@ -1,5 +1,5 @@
 // The converter's command line:
-//   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up]
+//   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up] [--allow-outside]
 #pragma once
 
 #include <string>
@@ -14,6 +14,7 @@ struct ConvertOptions {
     float scale = 1.0f;     // applied to every coordinate
     std::string camera;     // empty: the source's first camera
     bool sourceZUp = false; // the source is Z-up already (no axis turn)
+    bool allowOutside = false; // files named by the model may lie outside its folder
 };
 
 // The passes the demo plays per second, and so the keys baked per second of animation.

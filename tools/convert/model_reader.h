@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert_options.h"
+#include "input_files.h"
 #include "node_sampler.h"
 #include "report.h"
 #include "source_model.h"
@@ -21,6 +22,7 @@ struct Source {
     const aiScene* scene = nullptr;
     aiMatrix4x4 toDemo; // source world space to the demo's: scale, then Y-up to Z-up
     std::unique_ptr<NodeSampler> sampler;
+    InputPolicy inputs; // what the files the model names may be
 };
 
 // Imports the file; false with a message when assimp can't read it.

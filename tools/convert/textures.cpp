@@ -1,5 +1,7 @@
 #include "textures.h"
 
+#include "input_limits.h"
+
 #include <assimp/texture.h>
 
 #include <algorithm>
@@ -15,13 +17,10 @@ namespace {
 // Toward the demo's light at (500, 400, 500), from the origin.
 const float KEY_LIGHT[3] = {0.61f, 0.49f, 0.61f};
 
-bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
-    std::error_code failure;
-    if (!std::filesystem::is_regular_file(path, failure))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return static_cast<bool>(in) || in.eof();
+// A regular file, inside the model's folder unless allowed, of at most 64 MiB.
+bool readFileBytes(const Source& source, const std::filesystem::path& path, std::vector<uint8_t>& bytes,
+                   std::string& error) {
+    return readInput(path.u8string(), source.inputs, MAX_IMAGE_FILE_BYTES, bytes, error);
 }
 
 // Raw texels (assimp's BGRA) as an image.
@@ -44,10 +43,8 @@ bool readSourceTexture(const Source& source, const std::string& inputPath, const
                        Image& image, std::string& error) {
     if (const aiTexture* embedded = source.scene->GetEmbeddedTexture(name.c_str())) {
         if (embedded->mHeight > 0) {
-            if (embedded->mWidth > MAX_SOURCE_SIDE || embedded->mHeight > MAX_SOURCE_SIDE) {
-                error = "larger than 16384 pixels a side";
+            if (!pixelsAllowed(embedded->mWidth, embedded->mHeight, error))
                 return false;
-            }
             image = fromTexels(*embedded);
             return true;
         }
@@ -58,10 +55,8 @@ bool readSourceTexture(const Source& source, const std::string& inputPath, const
     if (path.is_relative())
         path = std::filesystem::u8path(inputPath).parent_path() / path;
     std::vector<uint8_t> bytes;
-    if (!readFileBytes(path, bytes)) {
-        error = "no such file";
+    if (!readFileBytes(source, path, bytes, error))
         return false;
-    }
     return decodeImage(bytes, image, error);
 }
 
