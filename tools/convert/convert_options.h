@@ -1,5 +1,6 @@
 // The converter's command line:
-//   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up] [--allow-outside]
+//   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up]
+//   [--allow-outside]
 #pragma once
 
 #include <string>
@@ -9,11 +10,11 @@ namespace convert {
 struct ConvertOptions {
     std::string input;
     std::string output;
-    int part = 2;           // the part the scene is made for: 1, 2, 3, 5 or 6
-    double seconds = 0;     // 0: the animation's length, or a default for a still scene
-    float scale = 1.0f;     // applied to every coordinate
-    std::string camera;     // empty: the source's first camera
-    bool sourceZUp = false; // the source is Z-up already (no axis turn)
+    int part = 2;              // the part the scene is made for: 1, 2, 3, 5 or 6
+    double seconds = 0;        // 0: the animation's length, or a default for a still scene
+    float scale = 1.0f;        // applied to every coordinate
+    std::string camera;        // empty: the source's first camera
+    bool sourceZUp = false;    // the source is Z-up already (no axis turn)
     bool allowOutside = false; // files named by the model may lie outside its folder
 };
 

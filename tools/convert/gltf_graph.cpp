@@ -194,7 +194,8 @@ bool measure(const NodeList& nodes, std::vector<size_t>& copies, std::vector<siz
 std::pair<const char*, const char*> jsonOf(const std::vector<uint8_t>& bytes) {
     const char* begin = reinterpret_cast<const char*>(bytes.data());
     if (bytes.size() >= 20 && std::memcmp(begin, "glTF", 4) == 0) {
-        uint32_t length = bytes[12] | bytes[13] << 8 | bytes[14] << 16 | static_cast<uint32_t>(bytes[15]) << 24;
+        uint32_t length =
+            bytes[12] | bytes[13] << 8 | bytes[14] << 16 | static_cast<uint32_t>(bytes[15]) << 24;
         return {begin + 20, begin + 20 + std::min<size_t>(length, bytes.size() - 20)};
     }
     size_t first = 0;

@@ -40,9 +40,9 @@ bool checkNodeTree(const aiNode* root, std::string& error) {
         auto [node, level] = open.back();
         open.pop_back();
         if (++visits > MAX_NODE_VISITS || level > MAX_NODE_DEPTH) {
-            error = visits > MAX_NODE_VISITS ? "it holds more than " + std::to_string(MAX_NODE_VISITS) + " nodes"
-                                             : "its node hierarchy is deeper than " +
-                                                   std::to_string(MAX_NODE_DEPTH) + " levels";
+            error = visits > MAX_NODE_VISITS
+                        ? "it holds more than " + std::to_string(MAX_NODE_VISITS) + " nodes"
+                        : "its node hierarchy is deeper than " + std::to_string(MAX_NODE_DEPTH) + " levels";
             return false;
         }
         for (unsigned c = 0; c < node->mNumChildren; ++c) {
@@ -55,7 +55,8 @@ bool checkNodeTree(const aiNode* root, std::string& error) {
 
 } // namespace
 
-bool importGuarded(const ConvertOptions& options, const InputPolicy& policy, Source& source, std::string& error) {
+bool importGuarded(const ConvertOptions& options, const InputPolicy& policy, Source& source,
+                   std::string& error) {
     std::vector<uint8_t> bytes;
     if (!readInput(options.input, policy, MAX_MODEL_FILE_BYTES, bytes, error))
         return false;

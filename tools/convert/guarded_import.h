@@ -12,6 +12,7 @@
 namespace convert {
 
 // As importSource, under those rules; false with a message naming the file.
-bool importGuarded(const ConvertOptions& options, const InputPolicy& policy, Source& source, std::string& error);
+bool importGuarded(const ConvertOptions& options, const InputPolicy& policy, Source& source,
+                   std::string& error);
 
 } // namespace convert

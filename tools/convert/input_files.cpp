@@ -45,7 +45,8 @@ InputPolicy inputPolicyFor(const std::string& modelPath, bool allowOutside) {
     return policy;
 }
 
-std::FILE* openInput(const std::string& path, const InputPolicy& policy, uint64_t maxBytes, std::string& error) {
+std::FILE* openInput(const std::string& path, const InputPolicy& policy, uint64_t maxBytes,
+                     std::string& error) {
     std::error_code failure;
     fs::path found = fs::canonical(fs::u8path(path), failure);
     if (!failure && !policy.allowOutside && found != policy.model && !inside(found, policy.folder)) {

@@ -23,7 +23,8 @@ struct InputPolicy {
 InputPolicy inputPolicyFor(const std::string& modelPath, bool allowOutside);
 
 // Opens `path` for reading; nullptr with a one-line reason naming the file in `error`.
-std::FILE* openInput(const std::string& path, const InputPolicy& policy, uint64_t maxBytes, std::string& error);
+std::FILE* openInput(const std::string& path, const InputPolicy& policy, uint64_t maxBytes,
+                     std::string& error);
 
 // The whole of the file, under the same rules.
 bool readInput(const std::string& path, const InputPolicy& policy, uint64_t maxBytes,
