@@ -265,6 +265,13 @@ TEST_F(LoaderTest, MissingFileAndCorruptHeaderAreFatal) {
     EXPECT_EQ(loadBytes({0x4D, 0x4C, 10, 0, 0, 0, 0, 0, 0, 0}).fatal, "Corrupt 3ds!\n");
     EXPECT_EQ(loadBytes({}).fatal, "Corrupt 3ds!\n");     // empty file
     EXPECT_EQ(loadBytes({0x4D}).fatal, "Corrupt 3ds!\n"); // one byte: the second reads as 0
+    // The person is told which file and where, beside the log's text.
+    ::testing::internal::CaptureStderr();
+    loadBytes({0x50, 0x4B, 3, 4});
+    EXPECT_NE(
+        ::testing::internal::GetCapturedStderr().find("Corrupt 3ds!\nScene file \"t.3ds\", offset 0: a scene "
+                                                      "file starts with chunk 0x4D4D, this one with 0x4B50."),
+        std::string::npos);
     // The header alone is enough: nothing else of it is checked.
     LoadResult r = loadBytes({0x4D, 0x4D});
     EXPECT_EQ(r.fatal, "");
