@@ -166,7 +166,11 @@ void SceneLoader::readFixedText(char* buffer, int64_t size) {
     buffer[size - 1] = '\0';
 }
 
+void (*SceneLoader::betweenSteps)() = nullptr;
+
 bool SceneLoader::readHeader(int64_t regionEnd, ChunkHeader& header) {
+    if (betweenSteps)
+        betweenSteps();
     regionEnd = std::min(regionEnd, fileSize_);
     if (position_ >= regionEnd)
         return false;
