@@ -49,10 +49,15 @@ struct PartChoice {
     int32_t part = 0; // 0: the whole script
     std::string sceneFile;
     bool loop = false;
-    // When set, the stop signal received (0: none), checked every pass, and how the
-    // process then ends by it, as the offscreen modes do.
-    int (*stopSignal)() = nullptr;
-    void (*endBySignal)(int signal) = nullptr;
+    // When set, stop signals as the offscreen modes have them: installed once the
+    // host is open (until then they keep their usual effect), looked at every pass,
+    // and the process then ends by the signal received.
+    struct StopSignals {
+        void (*install)();
+        int (*received)(); // 0: none
+        void (*endBy)(int signal);
+    };
+    const StopSignals* stopSignals = nullptr;
 };
 
 // Plays the part on the host; returns the process exit code.

@@ -50,9 +50,8 @@ int main(int argc, char** argv) {
         choice.sceneFile = commandLine.sceneFile;
         choice.loop = true;
         // Ctrl-C, SIGTERM and SIGHUP end the preview by the signal, as in the other modes.
-        installStopSignals();
-        choice.stopSignal = stopSignalReceived;
-        choice.endBySignal = endByStopSignal;
+        static const PartChoice::StopSignals signals{installStopSignals, stopSignalReceived, endByStopSignal};
+        choice.stopSignals = &signals;
         return runPartInWindow(gWindow, choice);
     }
     return runDemo(gWindow);

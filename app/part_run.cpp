@@ -103,6 +103,8 @@ void showProgress(DemoHost& host, const Timeline& timeline, int32_t pass, int32_
 
 int runPart(DemoHost& host, const PartChoice& choice) {
     host.open();
+    if (choice.stopSignals)
+        choice.stopSignals->install();
     const int32_t part = choice.part;
     const std::string path = choice.sceneFile.empty() ? SCENE_FILES[part - 1] : choice.sceneFile;
     FileStamp stamp, seen;
@@ -137,9 +139,9 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     FileStamp shown = stamp; // the version on the screen
     for (;;) {
         uint32_t passStart = tickMilliseconds();
-        if (choice.stopSignal && choice.stopSignal() && choice.endBySignal) {
+        if (int signal = choice.stopSignals ? choice.stopSignals->received() : 0) {
             host.close();
-            choice.endBySignal(choice.stopSignal());
+            choice.stopSignals->endBy(signal);
         }
         if (host.stopRequested())
             break;
