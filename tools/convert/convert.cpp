@@ -2,6 +2,7 @@
 
 #include "camera_bake.h"
 #include "model_reader.h"
+#include "roles.h"
 #include "scene_build.h"
 
 #include <cerrno>
@@ -32,6 +33,11 @@ bool writeOutputs(const ConvertOptions& options, const BuiltScene& built, std::s
         return false;
     }
     fs::path folder = fs::u8path(options.output).parent_path();
+    std::error_code failure;
+    if (!folder.empty() && !fs::is_directory(folder, failure) && !fs::create_directories(folder, failure)) {
+        error = "can't write " + options.output + ": can't make its folder: " + failure.message();
+        return false;
+    }
     for (const OutputFile& texture : built.textures) {
         if (!writeAtomically((folder / texture.name).u8string(), texture.bytes, error))
             return false;
@@ -86,8 +92,11 @@ int convertModel(const ConvertOptions& options, Report& report, std::string& err
     if (!bakeCamera(source, model, options, flight, report, error))
         return 1;
     reportLosses(source, flight.name, report);
+    std::vector<size_t> order;
+    if (!orderMeshes(model, options, order, error))
+        return 1;
     BuiltScene built;
-    buildScene(source, model, flight, options, built, report);
+    buildScene(source, model, order, flight, options, built, report);
     if (built.desc.meshes.size() > 60000) {
         error = format("the scene would hold %zu objects; a scene file holds at most 60000",
                        built.desc.meshes.size());

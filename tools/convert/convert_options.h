@@ -1,19 +1,28 @@
 // The converter's command line:
 //   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up]
+//                 [--keep-widening] [--role INDEX=NAME]...
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace convert {
 
 struct ConvertOptions {
     std::string input;
     std::string output;
-    int part = 2;           // the part the scene is made for: 1, 2, 3, 5 or 6
-    double seconds = 0;     // 0: the animation's length, or a default for a still scene
-    float scale = 1.0f;     // applied to every coordinate
-    std::string camera;     // empty: the source's first camera
-    bool sourceZUp = false; // the source is Z-up already (no axis turn)
+    int part = 2;              // the part the scene is made for: 1, 2, 3, 5 or 6
+    double seconds = 0;        // 0: the animation's length, or a default for a still scene
+    float scale = 1.0f;        // applied to every coordinate
+    std::string camera;        // empty: the source's first camera
+    bool sourceZUp = false;    // the source is Z-up already (no axis turn)
+    bool keepWidening = false; // the part's own widening on top of the source's view
+    // Source objects chosen for the objects the part addresses (--role INDEX=NAME).
+    struct Role {
+        int index = 0;
+        std::string name;
+    };
+    std::vector<Role> roles;
 };
 
 // The passes the demo plays per second, and so the keys baked per second of animation.

@@ -3,6 +3,7 @@
 #include "app/timeline.h"
 #include "mesh_split.h"
 #include "naming.h"
+#include "roles.h"
 #include "textures.h"
 
 #include <map>
@@ -27,11 +28,14 @@ class MaterialMaker {
             return found->second;
         const SourceMaterial& m = model_.materials[index];
         Image image;
-        std::string error;
+        std::string error, foundAs;
         std::string name;
-        if (readSourceTexture(source_, options_.input, m.texture, image, error))
+        if (readSourceTexture(source_, options_.input, m.texture, image, foundAs, error)) {
+            if (foundAs != m.texture)
+                report_.say("texture \"" + m.texture + "\" of material \"" + m.name + "\": read from \"" +
+                            foundAs + "\" beside the model");
             name = add(m, powerOfTwo(image), "");
-        else
+        } else
             report_.lose("texture \"" + m.texture + "\" of material \"" + m.name + "\" (" + error +
                          "; a ramp of its colour is used)");
         return textured_[index] = name;
@@ -110,11 +114,14 @@ void addCamera(const CameraFlight& flight, tds::SceneDesc& desc) {
 
 } // namespace
 
-void buildScene(const Source& source, const SourceModel& model, const CameraFlight& flight,
-                const ConvertOptions& options, BuiltScene& built, Report& report) {
+void buildScene(const Source& source, const SourceModel& model, const std::vector<size_t>& order,
+                const CameraFlight& flight, const ConvertOptions& options, BuiltScene& built,
+                Report& report) {
     MaterialMaker materials(source, model, options, built, report);
     NameSet objectNames(OBJECT_NAME_LIMIT);
-    for (const PlacedMesh& mesh : model.meshes) {
+    std::vector<std::string> sourceNames; // per object
+    for (size_t index : order) {
+        const PlacedMesh& mesh = model.meshes[index];
         const SourceMaterial& m = model.materials[mesh.material];
         std::vector<PlacedMesh> pieces = splitMesh(mesh);
         for (size_t p = 0; p < pieces.size(); ++p) {
@@ -133,6 +140,7 @@ void buildScene(const Source& source, const SourceModel& model, const CameraFlig
                        pieces.size() > 1 ? format(" (piece %zu of %zu)", p + 1, pieces.size()).c_str() : "",
                        object.vertices.size(), object.faces.size(), material.c_str()));
             built.desc.meshes.push_back(std::move(object));
+            sourceNames.push_back("\"" + mesh.name + "\"");
         }
     }
     size_t needed = static_cast<size_t>(requiredObjectCount(options.part));
@@ -141,11 +149,16 @@ void buildScene(const Source& source, const SourceModel& model, const CameraFlig
         for (size_t i = built.desc.meshes.size(); i < needed; ++i) {
             built.desc.meshes.push_back(
                 placeholder(model, objectNames.make(format("Empty%zu", i), "Empty"), material));
+            sourceNames.push_back("an empty placeholder");
             report.say(format("object %zu \"%s\": empty placeholder (part %d addresses objects 0 to %zu)", i,
                               built.desc.meshes.back().name.c_str(), options.part, needed - 1));
         }
     }
     addCamera(flight, built.desc);
+    for (size_t i = 0; i < needed; ++i) {
+        report.say(format("object %zu: %s <- %s", i, roleOf(options.part, static_cast<int>(i)).c_str(),
+                          sourceNames[i].c_str()));
+    }
 }
 
 } // namespace convert
