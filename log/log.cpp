@@ -36,7 +36,14 @@ std::string bannerLine(const char* text) {
 
 } // namespace
 
-Log gLog(Log::FILE_OUTPUT);
+#if defined(__GNUC__) && !defined(_WIN32)
+__attribute__((weak))
+#endif
+bool logFileWanted() {
+    return true;
+}
+
+Log gLog(logFileWanted() ? Log::FILE_OUTPUT : 0);
 
 void Log::setFatalHandler(FatalHandler handler) {
     fatalHandler = handler;

@@ -72,6 +72,11 @@ constexpr int LOG_BUFFER_SIZE = 1024;
 // The process-wide log, built during static initialisation with file output only.
 extern Log gLog;
 
+// Whether gLog writes the log file. A program that keeps no log (the model converter,
+// whose shared code only reaches the log on paths it never takes) defines its own
+// logFileWanted() returning false; everyone else gets this default, true.
+bool logFileWanted();
+
 // Platform side of the console output (log_console_*.cpp).
 namespace logconsole {
 // Creates the console; returns false when its text output can't be found.

@@ -1,14 +1,13 @@
 #include "convert.h"
 
 #include "camera_bake.h"
+#include "guarded_import.h"
 #include "model_reader.h"
+#include "output_files.h"
 #include "roles.h"
 #include "scene_build.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace convert {
@@ -38,44 +37,25 @@ bool writeOutputs(const ConvertOptions& options, const BuiltScene& built, std::s
         error = "can't write " + options.output + ": can't make its folder: " + failure.message();
         return false;
     }
-    for (const OutputFile& texture : built.textures) {
-        if (!writeAtomically((folder / texture.name).u8string(), texture.bytes, error))
-            return false;
-    }
-    return writeAtomically(options.output, bytes, error);
+    std::vector<PendingFile> files;
+    for (const OutputFile& texture : built.textures)
+        files.push_back({(folder / texture.name).u8string(), &texture.bytes});
+    files.push_back({options.output, &bytes});
+    return writeOutputSet(files, options.input, error);
 }
 
 } // namespace
 
 bool writeAtomically(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-    fs::path target = fs::u8path(path);
-    fs::path temporary = target.parent_path() / ("." + target.filename().u8string() + ".partial");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (out)
-            out.write(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            error = "can't write " + path + ": " + std::strerror(errno);
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code failure;
-    fs::rename(temporary, target, failure);
-    if (failure) {
-        error = "can't write " + path + ": " + failure.message();
-        fs::remove(temporary, failure);
-        return false;
-    }
-    return true;
+    return writeOutputSet({{path, &bytes}}, std::string(), error);
 }
 
 int convertModel(const ConvertOptions& options, Report& report, std::string& error) {
+    if (!checkOutputPath(options.output, options.input, error))
+        return 1;
     Source source;
-    if (!importSource(options, source, error)) {
+    source.inputs = inputPolicyFor(options.input, options.allowOutside);
+    if (!importGuarded(options, source.inputs, source, error)) {
         error = "can't read " + options.input + ": " + error;
         return 1;
     }

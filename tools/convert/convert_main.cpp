@@ -29,3 +29,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quarn-convert: %s\n", error.c_str());
     return code;
 }
+
+// The converter keeps no log file: its messages go to standard output and error.
+bool logFileWanted() {
+    return false;
+}

@@ -73,17 +73,19 @@ bool parseValueOption(const char* option, const char* value, ConvertOptions& opt
 
 const char* convertUsage() {
     return "usage: quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] "
-           "[--z-up]\n"
+           "[--z-up] [--allow-outside]\n"
            "                     [--keep-widening] [--role INDEX=NAME]...\n"
            "  --part N       make the scene for part 1, 2, 3, 5 or 6 (default 2)\n"
            "  --seconds S    length of the camera flight (default: the animation's length)\n"
            "  --scale F      multiply every coordinate by F (default 1)\n"
            "  --camera NAME  fly the camera of that name (default: the first camera)\n"
-           "  --z-up         the input is Z-up already (default: Y-up, turned to Z-up; .3ds is Z-up)\n"
+           "  --z-up         the input is Z-up already (default: Y-up, turned to Z-up)\n"
+           "  --allow-outside  read buffers and images the model names outside its folder\n"
+           "                 (refused by default: a model from elsewhere could name any file)\n"
            "  --keep-widening  keep the part's own widening of the view on top of the camera's\n"
            "                 (default: the part plays the camera's own field of view)\n"
            "  --role INDEX=NAME  make the source object NAME object INDEX of the scene\n"
-           "                 (default: by name, then the larger first)\n"
+           "                 (default: by name, then the larger first; a .3ds keeps its order)\n"
            "  --version      print the version\n";
 }
 
@@ -96,6 +98,8 @@ bool parseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
             options.sourceZUp = true;
         } else if (std::strcmp(arg, "--keep-widening") == 0) {
             options.keepWidening = true;
+        } else if (std::strcmp(arg, "--allow-outside") == 0) {
+            options.allowOutside = true;
         } else if (std::strcmp(arg, "--part") == 0 || std::strcmp(arg, "--seconds") == 0 ||
                    std::strcmp(arg, "--scale") == 0 || std::strcmp(arg, "--camera") == 0 ||
                    std::strcmp(arg, "--role") == 0) {

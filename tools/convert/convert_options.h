@@ -1,6 +1,6 @@
 // The converter's command line:
 //   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up]
-//                 [--keep-widening] [--role INDEX=NAME]...
+//                 [--allow-outside] [--keep-widening] [--role INDEX=NAME]...
 #pragma once
 
 #include <string>
@@ -23,6 +23,7 @@ struct ConvertOptions {
         std::string name;
     };
     std::vector<Role> roles;
+    bool allowOutside = false; // files named by the model may lie outside its folder
 };
 
 // The passes the demo plays per second, and so the keys baked per second of animation.

@@ -1,5 +1,7 @@
 #include "image_io.h"
 
+#include "input_limits.h"
+
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -19,9 +21,8 @@ bool decodePng(const std::vector<uint8_t>& bytes, Image& image, std::string& err
         error = png.message;
         return false;
     }
-    if (png.width > MAX_SOURCE_SIDE || png.height > MAX_SOURCE_SIDE) {
+    if (!pixelsAllowed(png.width, png.height, error)) {
         png_image_free(&png);
-        error = "larger than 16384 pixels a side";
         return false;
     }
     png.format = PNG_FORMAT_RGB;
@@ -71,9 +72,8 @@ bool decodeJpeg(const std::vector<uint8_t>& bytes, Image& image, std::string& er
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
-    if (info.image_width > MAX_SOURCE_SIDE || info.image_height > MAX_SOURCE_SIDE) {
+    if (!pixelsAllowed(info.image_width, info.image_height, error)) {
         jpeg_destroy_decompress(&info);
-        error = "larger than 16384 pixels a side";
         return false;
     }
     info.out_color_space = JCS_RGB;
@@ -93,6 +93,18 @@ int powerOfTwoBelow(int side) {
 }
 
 } // namespace
+
+bool pixelsAllowed(uint64_t width, uint64_t height, std::string& error) {
+    if (width > MAX_SOURCE_SIDE || height > MAX_SOURCE_SIDE)
+        error = "declared " + std::to_string(width) + " x " + std::to_string(height) + ", over " +
+                std::to_string(MAX_SOURCE_SIDE) + " pixels a side";
+    else if (width * height > MAX_SOURCE_PIXELS)
+        error = "declared " + std::to_string(width) + " x " + std::to_string(height) + ", over " +
+                std::to_string(MAX_SOURCE_PIXELS / 1000000) + " million pixels";
+    else
+        return true;
+    return false;
+}
 
 bool decodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& error) {
     static const uint8_t PNG_MAGIC[4] = {0x89, 'P', 'N', 'G'};

@@ -19,6 +19,10 @@ constexpr int MAX_SOURCE_SIDE = 16384;
 // The largest side written.
 constexpr int MAX_TEXTURE_SIDE = 1024;
 
+// True when an image of width x height may be decoded: at most MAX_SOURCE_SIDE a
+// side and MAX_SOURCE_PIXELS in all; false with the reason otherwise.
+bool pixelsAllowed(uint64_t width, uint64_t height, std::string& error);
+
 // Decodes PNG, JPEG, TGA or BMP bytes; false with a reason on anything else or a
 // damaged file.
 bool decodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& error);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "convert_options.h"
+#include "input_files.h"
 #include "node_sampler.h"
 #include "report.h"
 #include "source_model.h"
@@ -27,6 +28,7 @@ struct Source {
     bool threeDs = false;
     // Metres per source unit, as the file says it (FBX, Collada); 1 when it doesn't.
     double unitMetres = 1.0;
+    InputPolicy inputs; // what the files the model names may be
 };
 
 // Imports the file; false with a message when assimp can't read it.

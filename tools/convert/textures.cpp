@@ -1,5 +1,7 @@
 #include "textures.h"
 
+#include "input_limits.h"
+
 #include <assimp/texture.h>
 
 #include <algorithm>
@@ -16,13 +18,10 @@ namespace {
 // Toward the demo's light at (500, 400, 500), from the origin.
 const float KEY_LIGHT[3] = {0.61f, 0.49f, 0.61f};
 
-bool readFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
-    std::error_code failure;
-    if (!std::filesystem::is_regular_file(path, failure))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return static_cast<bool>(in) || in.eof();
+// A regular file, inside the model's folder unless allowed, of at most 64 MiB.
+bool readFileBytes(const Source& source, const std::filesystem::path& path, std::vector<uint8_t>& bytes,
+                   std::string& error) {
+    return readInput(path.u8string(), source.inputs, MAX_IMAGE_FILE_BYTES, bytes, error);
 }
 
 // Raw texels (assimp's BGRA) as an image.
@@ -62,19 +61,25 @@ bool findIgnoringCase(const std::filesystem::path& folder, const std::string& le
 
 } // namespace
 
-bool locateTexture(const std::filesystem::path& folder, const std::string& name, std::vector<uint8_t>& bytes,
-                   std::string& foundAs) {
+bool locateTexture(const Source& source, const std::filesystem::path& folder, const std::string& name,
+                   std::vector<uint8_t>& bytes, std::string& foundAs, std::string& error) {
     std::string written = name;
     std::replace(written.begin(), written.end(), '\\', '/');
     bool drive =
         written.size() >= 2 && std::isalpha(static_cast<unsigned char>(written[0])) && written[1] == ':';
     std::filesystem::path path = std::filesystem::u8path(written);
-    if (!drive && readFileBytes(path.is_relative() ? folder / path : path, bytes))
+    error = "no such file";
+    if (!drive && readFileBytes(source, path.is_relative() ? folder / path : path, bytes, error))
         return true;
+    // Not there as written (another machine's path, or refused): the file of its name
+    // beside the model.
     std::string leaf = written.substr(written.find_last_of('/') + 1);
     std::filesystem::path beside;
-    if (leaf.empty() || leaf == "." || leaf == ".." || !findIgnoringCase(folder, leaf, beside) ||
-        !readFileBytes(beside, bytes))
+    if (leaf.empty() || leaf == "." || leaf == ".." || !findIgnoringCase(folder, leaf, beside)) {
+        error += ", nor a file of its name beside the model";
+        return false;
+    }
+    if (!readFileBytes(source, beside, bytes, error))
         return false;
     foundAs = beside.filename().u8string();
     return true;
@@ -85,10 +90,8 @@ bool readSourceTexture(const Source& source, const std::string& inputPath, const
     foundAs = name;
     if (const aiTexture* embedded = source.scene->GetEmbeddedTexture(name.c_str())) {
         if (embedded->mHeight > 0) {
-            if (embedded->mWidth > MAX_SOURCE_SIDE || embedded->mHeight > MAX_SOURCE_SIDE) {
-                error = "larger than 16384 pixels a side";
+            if (!pixelsAllowed(embedded->mWidth, embedded->mHeight, error))
                 return false;
-            }
             image = fromTexels(*embedded);
             return true;
         }
@@ -96,10 +99,8 @@ bool readSourceTexture(const Source& source, const std::string& inputPath, const
         return decodeImage(std::vector<uint8_t>(data, data + embedded->mWidth), image, error);
     }
     std::vector<uint8_t> bytes;
-    if (!locateTexture(std::filesystem::u8path(inputPath).parent_path(), name, bytes, foundAs)) {
-        error = "no such file, nor a file of its name beside the model";
+    if (!locateTexture(source, std::filesystem::u8path(inputPath).parent_path(), name, bytes, foundAs, error))
         return false;
-    }
     return decodeImage(bytes, image, error);
 }
 

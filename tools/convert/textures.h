@@ -22,9 +22,10 @@ bool readSourceTexture(const Source& source, const std::string& inputPath, const
 
 // The bytes of the texture file `name` (as a model writes it: '\\' or '/', maybe a
 // drive letter or an absolute path from another machine): the path itself, else a
-// file of its name in `folder`, case ignored. `foundAs` is set to that file's name.
-bool locateTexture(const std::filesystem::path& folder, const std::string& name, std::vector<uint8_t>& bytes,
-                   std::string& foundAs);
+// file of its name in `folder`, case ignored. `foundAs` is set to that file's name;
+// `error` says why neither was read.
+bool locateTexture(const Source& source, const std::filesystem::path& folder, const std::string& name,
+                   std::vector<uint8_t>& bytes, std::string& foundAs, std::string& error);
 
 // 64 x 4 texels from a dark shade of the colour on the left to a bright one on the right.
 Image colourRamp(const std::array<uint8_t, 3>& colour);
