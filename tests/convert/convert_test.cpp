@@ -3,6 +3,7 @@
 #include "convert.h"
 #include "gltf_builder.h"
 #include "app/part_lens.h"
+#include "app/timeline.h"
 #include "scene_requirements.h"
 
 #include "app/png_writer.h"
@@ -313,6 +314,29 @@ TEST(Convert, SameSceneFromGltfAndColladaKeepsItsSizeAndItsRoles) {
     Converted chosen = convertFile("pair.gltf", "pair_r.3ds", 2, {{1, "Alpha"}});
     ASSERT_EQ(chosen.code, 0) << chosen.error;
     EXPECT_STREQ(chosen.scene->objects[1]->name, "Alpha");
+}
+
+// The demo's own scenes through the converter: the same camera, target, lens and
+// objects, so that they play the same frames.
+TEST(Convert, ShippedScenesComeBackAsTheyPlay) {
+    for (int part : {2, 3}) {
+        std::string name = "scene" + std::to_string(part) + ".3ds";
+        Converted c = convertFile(sourceDir() + "/data/" + name, "again/" + name, part);
+        ASSERT_EQ(c.code, 0) << c.error;
+        SceneLoader loader;
+        loader.loadTextures = false;
+        std::unique_ptr<Scene> shipped(loader.load((sourceDir() + "/data/" + name).c_str()));
+        const SceneCamera &was = *shipped->cameras[0], &is = *c.scene->cameras[0];
+        EXPECT_EQ(is.positionKeyCount, was.positionKeyCount) << name;
+        EXPECT_NEAR(is.fov, was.fov, 1e-3) << name;
+        for (int k : {0, 1, 2}) {
+            EXPECT_NEAR(is.positionKeys[k].position.x, was.positionKeys[k].position.x, 1e-3) << name;
+            EXPECT_NEAR(is.positionKeys[k].position.z, was.positionKeys[k].position.z, 1e-3) << name;
+        }
+        EXPECT_NEAR(is.target.z, was.target.z, 1e-3) << name;
+        for (int32_t i = 0; i < requiredObjectCount(part); ++i)
+            EXPECT_STREQ(c.scene->objects[i]->name, shipped->objects[i]->name) << name;
+    }
 }
 
 } // namespace

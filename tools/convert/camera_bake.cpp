@@ -1,6 +1,7 @@
 #include "camera_bake.h"
 
 #include "app/part_lens.h"
+#include "quiet_stdout.h"
 #include "target_fit.h"
 
 #include <assimp/version.h>
@@ -179,7 +180,11 @@ bool keepFileCamera(const Source& source, const ConvertOptions& options, CameraF
                     Report& report) {
     SceneLoader loader;
     loader.loadTextures = false;
-    std::unique_ptr<Scene> scene(loader.load(options.input.c_str()));
+    std::unique_ptr<Scene> scene;
+    {
+        QuietStdout quiet;
+        scene.reset(loader.load(options.input.c_str()));
+    }
     if (!scene || scene->cameraCount < 1 || scene->cameras[0]->positionKeyCount < 1)
         return false;
     const SceneCamera& camera = *scene->cameras[0];
