@@ -6,6 +6,7 @@
 #include "roles.h"
 #include "textures.h"
 
+#include <algorithm>
 #include <map>
 
 namespace convert {
@@ -112,6 +113,28 @@ void addCamera(const CameraFlight& flight, tds::SceneDesc& desc) {
     desc.cameras.push_back(camera);
 }
 
+// The scene's size against the distances the demo works in: its view's near and far
+// planes, and part 6's slide of 850 units.
+void reportSize(const SourceModel& model, const Source& source, int part, Report& report) {
+    float size[3];
+    for (int i = 0; i < 3; ++i)
+        size[i] = model.boundsMax[i] - model.boundsMin[i];
+    float largest = std::max({size[0], size[1], size[2]});
+    report.say(format("size: %.3g x %.3g x %.3g units (a unit of the file is %g m, times --scale)", size[0],
+                      size[1], size[2], source.unitMetres));
+    if (part == 6)
+        report.say(
+            format("part 6 slides objects 2 to 12 up through 850 units, %.2g times the scene's largest "
+                   "side (--scale sets how far that looks)",
+                   850 / std::max(largest, 1e-6f)));
+    if (largest > 10000)
+        report.say(
+            "warning: the demo draws nothing beyond 10000 units from the camera; --scale the scene down");
+    else if (largest < 1)
+        report.say(
+            "warning: the demo cuts what comes nearer the camera than 0.1 units; --scale the scene up");
+}
+
 } // namespace
 
 void buildScene(const Source& source, const SourceModel& model, const std::vector<size_t>& order,
@@ -155,6 +178,7 @@ void buildScene(const Source& source, const SourceModel& model, const std::vecto
         }
     }
     addCamera(flight, built.desc);
+    reportSize(model, source, options.part, report);
     for (size_t i = 0; i < needed; ++i) {
         report.say(format("object %zu: %s <- %s", i, roleOf(options.part, static_cast<int>(i)).c_str(),
                           sourceNames[i].c_str()));
