@@ -272,7 +272,7 @@ std::string colladaCube(const std::string& name, double side, V3 at) {
 
 // Two boxes written in centimetres by one format and in metres by the other, listed
 // in opposite orders: the same sizes and the same objects for the part either way.
-TEST(Convert, SameSceneFromGltfAndColladaKeepsItsSizeAndItsRoles) {
+TEST(Convert, SameSceneFromEveryFormatKeepsItsSizeAndItsRoles) {
     GltfScene g;
     g.meshes = {gridCube("Zed", 1), gridCube("Alpha", 1)};
     for (auto& p : g.meshes[0].positions)
@@ -311,6 +311,17 @@ TEST(Convert, SameSceneFromGltfAndColladaKeepsItsSizeAndItsRoles) {
             maxX = std::max(maxX, z.vertices[i].x);
         EXPECT_NEAR(maxX, 4.0f, 1e-3) << c->report;
     }
+    // FBX says its unit in centimetres: a triangle 200 units wide is 2 m.
+    writeText("tri.fbx",
+              "; FBX 7.4.0 project file\nFBXHeaderExtension: {\nFBXVersion: 7400\n}\n"
+              "GlobalSettings: {\nProperties70: {\nP: \"UnitScaleFactor\", \"double\", \"Number\", "
+              "\"\",1\n}\n}\nObjects: {\nGeometry: 100, \"Geometry::Tri\", \"Mesh\" {\nVertices: *9 {\n"
+              "a: 0,0,0,200,0,0,0,200,0\n}\nPolygonVertexIndex: *3 {\na: 0,1,-3\n}\n}\n"
+              "Model: 200, \"Model::Tri\", \"Mesh\" {\nVersion: 232\n}\n}\n"
+              "Connections: {\nC: \"OO\",100,200\nC: \"OO\",200,0\n}\n");
+    Converted fbx = convertFile("tri.fbx", "tri.3ds", 1);
+    ASSERT_EQ(fbx.code, 0) << fbx.error;
+    EXPECT_NEAR(fbx.scene->objects[0]->vertices[1].x, 2.0f, 1e-4) << fbx.report;
     Converted chosen = convertFile("pair.gltf", "pair_r.3ds", 2, {{1, "Alpha"}});
     ASSERT_EQ(chosen.code, 0) << chosen.error;
     EXPECT_STREQ(chosen.scene->objects[1]->name, "Alpha");
