@@ -24,6 +24,11 @@ std::FILE* openRegularFile(const char* name, FileAccess access, FileProblem* pro
 // when it can't be opened or read.
 bool readRegularFile(const char* name, std::vector<unsigned char>& bytes, FileProblem* problem = nullptr);
 
+// The identity of the file `name` leads to (its device and file number), the same for
+// every spelling of the name: "dir/../a.tga", "./a.tga", a link to it. Empty when
+// nothing is there.
+std::string fileIdentity(const char* name);
+
 // "no such file", "not a regular file", "permission denied", "it can't be opened".
 const char* fileProblemText(FileProblem problem);
 

@@ -59,3 +59,11 @@ std::FILE* openRegularFile(const char* name, FileAccess access, FileProblem* pro
     why = FileProblem::None;
     return file;
 }
+
+std::string fileIdentity(const char* name) {
+    struct stat info;
+    if (!name || stat(name, &info) != 0)
+        return std::string();
+    return std::to_string(static_cast<unsigned long long>(info.st_dev)) + ":" +
+           std::to_string(static_cast<unsigned long long>(info.st_ino));
+}

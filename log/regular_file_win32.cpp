@@ -68,3 +68,19 @@ std::FILE* openRegularFile(const char* name, FileAccess access, FileProblem* pro
     why = FileProblem::None;
     return file;
 }
+
+std::string fileIdentity(const char* name) {
+    // Opened for no access at all: only the file's information is asked for.
+    HANDLE handle = name ? CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                         : INVALID_HANDLE_VALUE;
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::string();
+    BY_HANDLE_FILE_INFORMATION info;
+    bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known)
+        return std::string();
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
+}

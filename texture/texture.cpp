@@ -82,6 +82,16 @@ void checkDecoderMemory(const std::vector<unsigned char>& bytes, int width, int 
 
 } // namespace
 
+void Texture::checkBudget() const {
+    uint64_t needed = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 3;
+    if (needed > budget) {
+        const uint64_t mb = 1024 * 1024;
+        gLog.error("Textures over budget: %dx%d needs %u MB, %u MB left of the scene's %u MB\n", width,
+                   height, static_cast<unsigned>((needed + mb - 1) / mb), static_cast<unsigned>(budget / mb),
+                   static_cast<unsigned>(SCENE_TEXTURE_BUDGET / mb));
+    }
+}
+
 void Texture::note(const std::string& text) {
     gLog.message("%s", text.c_str());
     logged += text;
@@ -163,6 +173,7 @@ int Texture::loadTGA(const char* fileName) {
     if (!tga::canHoldPixels(header, data.size()))
         gLog.error("TGA file is truncated\n");
 
+    checkBudget();
     pixelCount = width * height;
     pixels = allocatePixels(pixelCount);
     if (!pixels)
@@ -204,6 +215,7 @@ int Texture::loadJPEG(const char* fileName) {
     if (channels != 3)
         gLog.error("JPEG images with %d channels not supported\n", channels);
     checkDecoderMemory(bytes, width, height);
+    checkBudget();
     pixelCount = width * height;
     pixels = allocatePixels(pixelCount);
     if (!pixels)
@@ -224,7 +236,12 @@ uint32_t loadTexture(const char* fileName) {
 }
 
 uint32_t TextureCache::load(const char* fileName) {
-    auto found = entries_.find(fileName ? fileName : "");
+    // Known by what the name leads to; a name leading nowhere is kept as it is and
+    // fails in the load below.
+    std::string key = fileIdentity(fileName);
+    if (key.empty())
+        key = std::string("name:") + (fileName ? fileName : "");
+    auto found = entries_.find(key);
     if (found != entries_.end()) {
         if (!found->second.logged.empty())
             gLog.message("%s", found->second.logged.c_str());
@@ -232,9 +249,11 @@ uint32_t TextureCache::load(const char* fileName) {
         return found->second.name;
     }
     Texture texture;
+    texture.budget = budget > used_ ? budget - used_ : 0;
     Entry entry;
     entry.name = texture.load(fileName);
     entry.logged = std::move(texture.logged);
-    entries_.emplace(fileName, entry);
+    used_ += static_cast<uint64_t>(texture.width) * static_cast<uint64_t>(texture.height) * 3;
+    entries_.emplace(key, entry);
     return entry.name;
 }

@@ -16,6 +16,8 @@ work="build-fuzz/fuzz-corpus/convert"
 mkdir -p "$work"
 echo "== convert_fuzzer for ${seconds}s"
 # -rss_limit_mb: the caps keep a conversion far below it; going over is a finding.
+# A memory-backed folder for the per-input files when there is one.
+[ -d /dev/shm ] && export TMPDIR=/dev/shm
 (cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ./tests/convert_fuzz/convert_fuzzer -max_total_time="$seconds" -jobs=1 -workers=1 \

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
@@ -48,6 +50,29 @@ TgaFile bigTga() {
     for (int packet = 0; packet < SIDE * SIDE / 128; ++packet)
         tga.data.insert(tga.data.end(), {0xFF, 10, 200, 30});
     return tga;
+}
+
+// A scene of one textured triangle per map name, loaded with a budget of `budget` bytes.
+void loadSceneNaming(const std::vector<std::string>& maps, uint64_t budget) {
+    tds::SceneDesc d;
+    for (size_t i = 0; i < maps.size(); ++i) {
+        tds::MaterialDesc m;
+        m.name = "M" + std::to_string(i);
+        m.mapFile = maps[i];
+        d.materials.push_back(m);
+        tds::MeshDesc o;
+        o.name = "Obj" + std::to_string(i);
+        o.vertices = {{{0, 0, 0}}, {{1, 0, 0}}, {{0, 1, 0}}};
+        o.faces = {{{0, 1, 2}}};
+        o.texCoords = {{{0, 0}}, {{1, 0}}, {{0, 1}}};
+        o.material = m.name;
+        d.meshes.push_back(o);
+    }
+    ASSERT_TRUE(writeFileBytes("maps.3ds", tds::sceneBytes(d)));
+    std::freopen("maps.stderr", "w", stderr);
+    SceneLoader loader;
+    loader.textures.budget = budget;
+    std::unique_ptr<Scene> scene(loader.load("maps.3ds"));
 }
 
 void loadSceneWithObjects(int count) {
@@ -108,4 +133,25 @@ TEST(TextureMemory, SmallProgressiveJpegClaimingAHugeSizeIsRefusedBeforeItsMemor
     EXPECT_NE(readFileText("QuarnWin32.log")
                   .find("Progressive JPEG 8192x8192 needs 192 MB to decode (at most 64 MB)\n"),
               std::string::npos);
+}
+
+TEST(TextureMemory, OneFileNamedManyWaysIsDecodedOnceAndTheSceneKeepsToItsBudget) {
+    TgaFile tga;
+    tga.width = tga.height = 64;
+    tga.data.assign(64 * 64 * 3, 77);
+    ASSERT_TRUE(writeFileBytes("map.tga", tga.bytes()));
+    ASSERT_TRUE(writeFileBytes("other.tga", tga.bytes()));
+    std::filesystem::create_directories("d");
+    const uint64_t oneAndAHalf = 64 * 64 * 3 * 3 / 2;
+    int status = -1;
+    peakKilobytesOf([&] { loadSceneNaming({"map.tga", "./map.tga", "d/../map.tga"}, oneAndAHalf); }, status);
+    EXPECT_EQ(status, 0) << readFileText("maps.stderr");
+    peakKilobytesOf([&] { loadSceneNaming({"map.tga", "./map.tga", "other.tga"}, oneAndAHalf); }, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(readFileText("QuarnWin32.log")
+                  .find("Textures over budget: 64x64 needs 1 MB, 0 MB left of the scene's 256 MB\n"),
+              std::string::npos);
+    EXPECT_NE(readFileText("maps.stderr").find("While loading texture file \"other.tga\"."),
+              std::string::npos)
+        << readFileText("maps.stderr");
 }
