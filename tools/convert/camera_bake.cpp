@@ -73,10 +73,31 @@ float verticalFovOf(const Source& source, const aiCamera& camera) {
     return degrees > 1.0 && degrees < 179.0 ? static_cast<float>(degrees) : 45.0f;
 }
 
-// The node a target camera aims at: exporters of target cameras name it after the camera.
-const aiNode* targetNodeOf(const aiScene& scene, const aiCamera& camera) {
+// Where the camera sits in its node. Some readers copy the node's own translation
+// into the camera as well; count it once.
+aiVector3D cameraLocal(const aiCamera& camera, const aiNode& node) {
+    aiVector3D nodeAt(node.mTransformation.a4, node.mTransformation.b4, node.mTransformation.c4);
+    return (camera.mPosition - nodeAt).Length() < 1e-6f ? aiVector3D() : camera.mPosition;
+}
+
+// The node a target camera aims at: exporters of target cameras name it after the
+// camera; a camera hung from an empty that it looks at (a turntable rig) aims at that.
+const aiNode* targetNodeOf(const Source& source, const aiCamera& camera, const aiNode& node, double start) {
+    const aiScene& scene = *source.scene;
     std::string name = std::string(camera.mName.C_Str()) + ".Target";
-    return scene.mRootNode->FindNode(name.c_str());
+    if (const aiNode* named = scene.mRootNode->FindNode(name.c_str()))
+        return named;
+    const aiNode* parent = node.mParent;
+    if (!parent || parent == scene.mRootNode || parent->mNumMeshes > 0)
+        return nullptr;
+    aiMatrix4x4 world = source.sampler->world(&node, start);
+    aiVector3D eye = world * cameraLocal(camera, node);
+    aiVector3D look = (aiMatrix3x3(world) * camera.mLookAt).Normalize();
+    aiVector3D toParent = source.sampler->world(parent, start) * aiVector3D() - eye;
+    if (toParent.Length() <= 0)
+        return nullptr;
+    double cosine = (toParent.Normalize() * look);
+    return cosine > std::cos(AIM_TOLERANCE * PI / 180) ? parent : nullptr;
 }
 
 // The eyes and lines of sight of the source camera at each key, and the target
@@ -87,11 +108,7 @@ struct Aim {
 
 Aim sampleAim(const Source& source, const aiCamera& camera, const aiNode& node, const aiNode* targetNode,
               const Sampling& sampling) {
-    // Some readers copy the node's own translation into the camera as well; count it once.
-    aiVector3D local = camera.mPosition;
-    aiVector3D nodeAt(node.mTransformation.a4, node.mTransformation.b4, node.mTransformation.c4);
-    if ((local - nodeAt).Length() < 1e-6f)
-        local = aiVector3D();
+    aiVector3D local = cameraLocal(camera, node);
     Aim aim;
     for (int k = 0; k < sampling.keys; ++k) {
         double t = sampling.start + k * sampling.step;
@@ -217,7 +234,8 @@ bool bakeCamera(const Source& source, const SourceModel& model, const ConvertOpt
         return false;
     }
     const aiNode* node = camera ? scene.mRootNode->FindNode(camera->mName) : nullptr;
-    const aiNode* targetNode = camera && node ? targetNodeOf(scene, *camera) : nullptr;
+    const aiNode* targetNode =
+        camera && node ? targetNodeOf(source, *camera, *node, source.sampler->startSeconds()) : nullptr;
     bool moving = node && (source.sampler->moves(node) || (targetNode && source.sampler->moves(targetNode)));
     double start = moving ? source.sampler->startSeconds() : 0.0;
     double seconds = options.seconds > 0 ? options.seconds

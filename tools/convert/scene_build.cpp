@@ -151,6 +151,9 @@ void buildScene(const Source& source, const SourceModel& model, const std::vecto
             PlacedMesh& piece = pieces[p];
             std::string material =
                 !m.texture.empty() && !piece.uvs.empty() ? materials.textured(mesh.material) : "";
+            if (material.empty() && !m.texture.empty() && piece.uvs.empty() && p == 0)
+                report.lose("texture \"" + m.texture + "\" on \"" + mesh.name +
+                            "\" (the mesh has no mapping coordinates; a ramp of its colour is used)");
             if (material.empty()) {
                 material = materials.ramp(mesh.material);
                 piece.uvs = rampCoordinates(piece.normals);
