@@ -49,6 +49,10 @@ struct PartChoice {
     int32_t part = 0; // 0: the whole script
     std::string sceneFile;
     bool loop = false;
+    // When set, the stop signal received (0: none), checked every pass, and how the
+    // process then ends by it, as the offscreen modes do.
+    int (*stopSignal)() = nullptr;
+    void (*endBySignal)(int signal) = nullptr;
 };
 
 // Plays the part on the host; returns the process exit code.

@@ -7,6 +7,7 @@
 #include "app/gl_window.h"
 #include "app/heap_tuning.h"
 #include "app/record.h"
+#include "app/stop_signal.h"
 
 #include <cstdio>
 #include <string>
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
         choice.part = commandLine.part;
         choice.sceneFile = commandLine.sceneFile;
         choice.loop = true;
+        // Ctrl-C, SIGTERM and SIGHUP end the preview by the signal, as in the other modes.
+        installStopSignals();
+        choice.stopSignal = stopSignalReceived;
+        choice.endBySignal = endByStopSignal;
         return runPartInWindow(gWindow, choice);
     }
     return runDemo(gWindow);

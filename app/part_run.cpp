@@ -6,9 +6,11 @@
 #include "app/pacing.h"
 #include "app/timeline.h"
 #include "log/log.h"
+#include "log/regular_file.h"
 #include "scene/scene_loader.h"
 
 #include <cstdio>
+#include <stdexcept>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -29,6 +31,26 @@ struct FileStamp {
     bool operator==(const FileStamp& o) const { return time == o.time && size == o.size; }
     bool operator!=(const FileStamp& o) const { return !(*this == o); }
 };
+
+// Why the scene file can't be read, or nullptr when it can: missing, not a regular
+// file (a folder, a FIFO, a device) or unreadable, in the same words as elsewhere.
+const char* problemOf(const std::string& path) {
+    FileProblem problem = FileProblem::None;
+    std::FILE* file = openRegularFile(path.c_str(), FileAccess::ReadBinary, &problem);
+    if (!file)
+        return fileProblemText(problem);
+    std::fclose(file);
+    return nullptr;
+}
+
+[[noreturn]] void throwFatal(const char* text) {
+    throw std::runtime_error(text);
+}
+
+// A new version of the scene, or null with the reason in `lack`: a file the loader
+// refuses (its fatal error caught) leaves the running program as it was.
+std::unique_ptr<Scene> reloadPartScene(const std::string& path, int32_t part,
+                                       std::unique_ptr<SceneLoader>& loader, std::string& lack);
 
 bool stampOf(const std::string& path, FileStamp& stamp) {
     std::error_code failure;
@@ -52,11 +74,28 @@ std::unique_ptr<Scene> loadPartScene(const std::string& path, int32_t part,
     return scene;
 }
 
-void showProgress(DemoHost& host, const Timeline& timeline, int32_t pass, int32_t part) {
+std::unique_ptr<Scene> reloadPartScene(const std::string& path, int32_t part,
+                                       std::unique_ptr<SceneLoader>& loader, std::string& lack) {
+    Log::setFatalHandler(throwFatal);
+    std::unique_ptr<Scene> scene;
+    try {
+        scene = loadPartScene(path, part, loader, lack);
+    } catch (const std::runtime_error& fatal) {
+        lack = fatal.what();
+        while (!lack.empty() && lack.back() == '\n')
+            lack.pop_back();
+    }
+    Log::setFatalHandler(nullptr);
+    return scene;
+}
+
+void showProgress(DemoHost& host, const Timeline& timeline, int32_t pass, int32_t part,
+                  const std::string& problem) {
     const Scene& scene = *timeline.sceneOfPart(part);
-    char text[160];
-    std::snprintf(text, sizeof text, "Quarn - part %d - pass %d - key %d of %d", part, pass, timeline.frame,
-                  scene.cameras[0]->positionKeyCount);
+    char text[400];
+    std::snprintf(text, sizeof text, "Quarn - part %d - pass %d - key %d of %d%s%s", part, pass,
+                  timeline.frame, scene.cameras[0]->positionKeyCount, problem.empty() ? "" : " - ",
+                  problem.c_str());
     host.showStatus(text);
 }
 
@@ -67,6 +106,8 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     const int32_t part = choice.part;
     const std::string path = choice.sceneFile.empty() ? SCENE_FILES[part - 1] : choice.sceneFile;
     FileStamp stamp, seen;
+    if (const char* problem = problemOf(path))
+        gLog.error("Scene file %s can't be read: %s", path.c_str(), problem);
     if (!stampOf(path, stamp))
         gLog.error("Scene file %s can't be read", path.c_str());
     std::unique_ptr<SceneLoader> loader;
@@ -92,8 +133,14 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     PassInfo info;
     info.presentedTotal = timeline.length().presentedTotal;
     host.started(timeline);
+    std::string problem;     // why the file on disk is not the scene shown, for the title
+    FileStamp shown = stamp; // the version on the screen
     for (;;) {
         uint32_t passStart = tickMilliseconds();
+        if (choice.stopSignal && choice.stopSignal() && choice.endBySignal) {
+            host.close();
+            choice.endBySignal(choice.stopSignal());
+        }
         if (host.stopRequested())
             break;
         if (timeline.step()) {
@@ -104,21 +151,33 @@ int runPart(DemoHost& host, const PartChoice& choice) {
         }
         info.part = part;
         host.present(info);
-        showProgress(host, timeline, info.pass, part);
+        showProgress(host, timeline, info.pass, part, problem);
         ++info.pass;
         host.pace(passStart);
         if (!choice.loop || info.pass % RELOAD_CHECK_PASSES != 0)
             continue;
         FileStamp now;
         bool readable = stampOf(path, now);
+        if (!readable) {
+            const char* why = problemOf(path);
+            std::string said = path + " can't be read: " + (why ? why : "it is being replaced");
+            if (said != problem)
+                std::fprintf(stderr, "quarn: %s; the previous version stays\n", said.c_str());
+            problem = said;
+        } else if (now == shown) {
+            problem.clear(); // the version shown is back
+        }
         if (readable && now != stamp && now == seen) {
             std::unique_ptr<SceneLoader> newLoader;
-            std::unique_ptr<Scene> fresh = loadPartScene(path, part, newLoader, lack);
+            std::unique_ptr<Scene> fresh = reloadPartScene(path, part, newLoader, lack);
             stamp = now;
             if (!fresh) {
                 std::fprintf(stderr, "quarn: %s can't be shown: %s; the previous version stays\n",
                              path.c_str(), lack.c_str());
+                problem = path + " can't be shown: " + lack;
             } else {
+                problem.clear();
+                shown = now;
                 scene = std::move(fresh);
                 loader = std::move(newLoader);
                 use(scene.get());

@@ -3,7 +3,9 @@
 // it left half done, and then ends by the same signal.
 #pragma once
 
-// Installs the handlers (SA_RESTART, so interrupted system calls resume).
+// Installs the handlers (SA_RESTART, so interrupted system calls resume). Scene loads
+// from then on look for a stop signal before every chunk and texture and end the
+// process by it there ("quarn: stopped by signal N while loading ...").
 void installStopSignals();
 // The stop signal received, 0 when none.
 int stopSignalReceived();

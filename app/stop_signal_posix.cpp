@@ -1,6 +1,8 @@
 #include "app/stop_signal.h"
+#include "scene/scene_loader.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -14,6 +16,15 @@ void noteSignal(int signal) {
     received = signal;
 }
 
+// Nothing of a run exists yet while its scenes load: the process can end at once.
+void stopWhileLoading() {
+    if (int signal = received) {
+        std::fprintf(stderr, "quarn: stopped by signal %d while loading the scenes\n", signal);
+        std::fflush(stderr);
+        endByStopSignal(signal);
+    }
+}
+
 } // namespace
 
 void installStopSignals() {
@@ -24,6 +35,7 @@ void installStopSignals() {
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaction(signal, &action, nullptr);
+    SceneLoader::betweenSteps = stopWhileLoading;
 }
 
 int stopSignalReceived() {

@@ -4,7 +4,9 @@
 #include "log/file_places.h"
 #include "log/regular_file.h"
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -45,6 +47,14 @@ bool logFileWanted() {
 
 Log gLog(logFileWanted() ? Log::FILE_OUTPUT : 0);
 
+namespace {
+// Destroyed at exit before the streams are closed: a log that could not be written
+// out is said while standard error is still there.
+struct FlushLogAtExit {
+    ~FlushLogAtExit() { gLog.flushFile(); }
+} flushLogAtExit;
+} // namespace
+
 void Log::setFatalHandler(FatalHandler handler) {
     fatalHandler = handler;
 }
@@ -57,6 +67,7 @@ Log::Log(int flags_) : flags(flags_) {
         const std::string path = places::logFilePath(problem);
         FileProblem openProblem = FileProblem::None;
         file = path.empty() ? nullptr : openRegularFile(path.c_str(), FileAccess::WriteText, &openProblem);
+        filePath = path;
         places::reportLogFile(path, problem, file ? nullptr : fileProblemText(openProblem));
     }
     if (flags & CONSOLE) {
@@ -84,8 +95,20 @@ Log::Log(int flags_) : flags(flags_) {
 void Log::writeText(const char* text) {
     if (flags & CONSOLE)
         logconsole::append(*this, text);
-    if ((flags & FILE_OUTPUT) && file)
-        std::fputs(text, file);
+    if ((flags & FILE_OUTPUT) && file && std::fputs(text, file) == EOF)
+        fileFailed(errno);
+}
+
+void Log::fileFailed(int error) {
+    if (fileFailed_)
+        return;
+    fileFailed_ = true;
+    std::fprintf(stderr, "Can't write the log file \"%s\": %s.\n", filePath.c_str(), std::strerror(error));
+}
+
+void Log::flushFile() {
+    if (file && std::fflush(file) != 0)
+        fileFailed(errno);
 }
 
 void Log::message(const char* format, ...) {
@@ -136,8 +159,7 @@ void Log::fail(const char* buffer, const char* detail) {
         if (shown.empty() || shown.back() != '\n')
             std::fputc('\n', stderr);
     }
-    if (file)
-        std::fflush(file);
+    flushFile();
     std::fflush(stdout);
     std::fflush(stderr);
     if (fatalHandler)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 class Log {
   public:
@@ -56,13 +57,21 @@ class Log {
     using FatalHandler = void (*)(const char* text);
     static void setFatalHandler(FatalHandler handler);
 
+    // Writes out what the log file holds in its buffer. A log file that can't be
+    // written (a full disk, a write error) is said once on standard error; the run
+    // goes on without it. Called by error() and, for gLog, at exit.
+    void flushFile();
+
     int flags;
     void* consoleWindow = nullptr;
     void* consoleText = nullptr;
     std::FILE* file = nullptr;
+    std::string filePath; // the log file's name, for the message about it
 
   private:
     void writeText(const char* text);
+    void fileFailed(int error);
+    bool fileFailed_ = false;
     [[noreturn]] void fail(const char* text, const char* detail);
 };
 

@@ -115,8 +115,11 @@ void SceneLoader::bindTexture() {
         return;
     }
     object->renderMode = RENDER_TEXTURED;
-    if (loadTextures)
+    if (loadTextures) {
+        if (betweenSteps)
+            betweenSteps();
         object->texture = textures.load(found->mapFile);
+    }
 }
 
 void SceneLoader::readVertexList(int64_t end) {

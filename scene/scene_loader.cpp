@@ -166,7 +166,11 @@ void SceneLoader::readFixedText(char* buffer, int64_t size) {
     buffer[size - 1] = '\0';
 }
 
+void (*SceneLoader::betweenSteps)() = nullptr;
+
 bool SceneLoader::readHeader(int64_t regionEnd, ChunkHeader& header) {
+    if (betweenSteps)
+        betweenSteps();
     regionEnd = std::min(regionEnd, fileSize_);
     if (position_ >= regionEnd)
         return false;
@@ -221,8 +225,15 @@ Scene* SceneLoader::load(const char* path) {
     if (!openFile(path, problem))
         gLog.errorWithDetail(cantOpenText("scene file", path, problem).c_str(), "Ops! Could't found");
 
-    if (readWord() != MAIN_CHUNK)
-        gLog.error("Corrupt 3ds!\n");
+    uint16_t first = readWord();
+    if (first != MAIN_CHUNK) {
+        char detail[LOG_BUFFER_SIZE + 160];
+        std::snprintf(
+            detail, sizeof detail,
+            "Scene file \"%s\", offset 0: a scene file starts with chunk 0x4D4D, this one with 0x%04X.", path,
+            first);
+        gLog.errorWithDetail(detail, "Corrupt 3ds!\n");
+    }
     int64_t mainEnd = static_cast<int64_t>(static_cast<uint32_t>(readDword()));
 
     ChunkHeader header;

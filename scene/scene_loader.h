@@ -43,6 +43,10 @@ class SceneLoader {
     // A missing or corrupt file ends the process through the log's error.
     Scene* load(const char* path);
 
+    // Called before every chunk and every texture while a load runs, when set: a
+    // program stopping on a signal ends there instead of after the whole load.
+    static void (*betweenSteps)();
+
     // When false, texture images are not read: textured objects keep texture 0.
     bool loadTextures = true;
     // The textures of the scene being loaded: each image file is read once and its GL

@@ -117,6 +117,22 @@ TEST(Log, ErrorWithBothOutputsWritesTheFileOnce) {
     std::fclose(log.file);
 }
 
+TEST(Log, LogFileThatCantBeWrittenIsSaidOnceOnStandardError) {
+    Log log(0);
+    log.flags = Log::FILE_OUTPUT;
+    log.file = std::fopen("/dev/full", "w"); // every write fails as on a full disk
+    ASSERT_NE(log.file, nullptr);
+    log.filePath = "QuarnWin32.log";
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 200; ++i)
+        log.message("%s\n", std::string(100, 'x').c_str());
+    log.flushFile();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Can't write the log file \"QuarnWin32.log\": No space left on device.\n");
+    std::fclose(log.file);
+    log.file = nullptr;
+}
+
 TEST(LogDeathTest, ErrorEndsWithStatusOneAndTextAtEndOfFile) {
     std::fflush(gLog.file);
     EXPECT_EXIT(gLog.error("Faild to allocate memory"), testing::ExitedWithCode(1),

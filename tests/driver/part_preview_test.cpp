@@ -47,4 +47,32 @@ TEST(PartPreview, LoopsThePartAndReloadsTheChangedFile) {
     EXPECT_NE(mark.text().find("Reloaded mine.3ds\n"), std::string::npos);
 }
 
+TEST(PartPreview, AFileThatDoesNotLoadKeepsTheSceneShownAndSaysWhy) {
+    ASSERT_TRUE(writeFileBytes("flaky.3ds", sceneWithKeys(30)));
+    OffscreenRun run;
+    run.width = run.height = 32;
+    run.lastPass = 149;
+    run.choice.part = 2;
+    run.choice.sceneFile = "flaky.3ds";
+    run.choice.loop = true;
+    std::vector<int32_t> totals;
+    run.sink = [&](const PresentedFrame& frame) {
+        totals.push_back(frame.info.presentedTotal);
+        if (frame.info.pass == 5)
+            writeFileBytes("flaky.3ds", {'n', 'o', 't', ' ', 'a', ' ', 's', 'c', 'e', 'n', 'e'});
+        if (frame.info.pass == 80)
+            writeFileBytes("flaky.3ds", sceneWithKeys(60));
+    };
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(runOffscreen(run), 0);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(totals.size(), 150u);
+    EXPECT_EQ(totals[79], 29); // the garbage was read (at pass 50) and the first version kept
+    EXPECT_EQ(totals.back(), 59);
+    EXPECT_NE(said.find("Scene file \"flaky.3ds\", offset 0:"), std::string::npos) << said;
+    EXPECT_NE(said.find("quarn: flaky.3ds can't be shown: Corrupt 3ds!; the previous version stays\n"),
+              std::string::npos)
+        << said;
+}
+
 } // namespace

@@ -1,11 +1,15 @@
 // The log text and standard-output lines of a whole load, and the top level of the file.
 #include "loader_support.h"
+#include "app/stop_signal.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <csignal>
 #include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "chunk_helpers.h"
 
@@ -265,10 +269,51 @@ TEST_F(LoaderTest, MissingFileAndCorruptHeaderAreFatal) {
     EXPECT_EQ(loadBytes({0x4D, 0x4C, 10, 0, 0, 0, 0, 0, 0, 0}).fatal, "Corrupt 3ds!\n");
     EXPECT_EQ(loadBytes({}).fatal, "Corrupt 3ds!\n");     // empty file
     EXPECT_EQ(loadBytes({0x4D}).fatal, "Corrupt 3ds!\n"); // one byte: the second reads as 0
+    // The person is told which file and where, beside the log's text.
+    ::testing::internal::CaptureStderr();
+    loadBytes({0x50, 0x4B, 3, 4});
+    EXPECT_NE(
+        ::testing::internal::GetCapturedStderr().find("Corrupt 3ds!\nScene file \"t.3ds\", offset 0: a scene "
+                                                      "file starts with chunk 0x4D4D, this one with 0x4B50."),
+        std::string::npos);
     // The header alone is enough: nothing else of it is checked.
     LoadResult r = loadBytes({0x4D, 0x4D});
     EXPECT_EQ(r.fatal, "");
     EXPECT_EQ(r.log, " Done reading t.3ds !! \n");
+}
+
+TEST(LoaderStop, StopSignalDuringALoadEndsTheProcessAtTheNextChunk) {
+    std::vector<Chunk> versions(2000, Chunk(0x0002));
+    for (Chunk& c : versions)
+        c.u32(3);
+    ASSERT_TRUE(writeFileBytes("long.3ds", mainChunk(versions).bytes()));
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        std::freopen("long.stderr", "w", stderr);
+        std::setvbuf(stderr, nullptr, _IONBF, 0);
+        installStopSignals();
+        // The signal arrives at the 50th chunk of 2000.
+        static void (*check)() = SceneLoader::betweenSteps;
+        static int steps = 0;
+        SceneLoader::betweenSteps = [] {
+            if (++steps == 50)
+                raise(SIGTERM);
+            std::fprintf(stderr, "step %d\n", steps);
+            check();
+        };
+        SceneLoader loader;
+        delete loader.load("long.3ds");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    std::string said = readFileText("long.stderr");
+    EXPECT_NE(said.find("step 50\nquarn: stopped by signal 15 while loading the scenes\n"),
+              std::string::npos);
+    EXPECT_EQ(said.find("step 51"), std::string::npos);
 }
 
 TEST_F(LoaderTest, TheMainChunkLengthEndsTheTopLevel) {
