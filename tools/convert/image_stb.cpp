@@ -21,10 +21,12 @@ bool decodeOtherImage(const std::vector<uint8_t>& bytes, Image& image, std::stri
         error = "not an image this converter reads (PNG, JPEG, TGA or BMP)";
         return false;
     }
-    if (width < 1 || height < 1 || width > MAX_SOURCE_SIDE || height > MAX_SOURCE_SIDE) {
-        error = "larger than 16384 pixels a side";
+    if (width < 1 || height < 1) {
+        error = "an image without pixels";
         return false;
     }
+    if (!pixelsAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height), error))
+        return false;
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_memory(bytes.data(), size, &width, &height, &channels, 3), stbi_image_free);
     if (!pixels) {
