@@ -10,7 +10,7 @@ packages=(
     libgl1-mesa-dri libegl-mesa0 libglx-mesa0 librsvg2-common
     xvfb xauth xdotool xfonts-base x11-utils libx11-dev
     ffmpeg lame mpg123 assimp-utils
-    libassimp-dev lib3ds-dev
+    libassimp-dev lib3ds-dev libstb-dev
     g++-mingw-w64-x86-64-posix
     dpkg-dev fakeroot lintian desktop-file-utils icoutils imagemagick man-db zip
 )

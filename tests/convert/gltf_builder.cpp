@@ -86,10 +86,18 @@ std::string cameraAnimation(const GltfScene& s, int node, Buffers& b) {
         b.add(s.keyTimes.data(), s.keyTimes.size(), 5126, "SCALAR", 1,
               ",\"min\":[" + std::to_string(s.keyTimes[0]) + "],\"max\":[" + std::to_string(last) + "]");
     int output = b.add(s.keyTranslations[0].data(), s.keyTranslations.size(), 5126, "VEC3", 3);
-    return "[{\"name\":\"Flight\",\"samplers\":[{\"input\":" + std::to_string(input) +
-           ",\"output\":" + std::to_string(output) +
-           ",\"interpolation\":\"LINEAR\"}],\"channels\":[{\"sampler\":0,\"target\":{\"node\":" +
-           std::to_string(node) + ",\"path\":\"translation\"}}]}]";
+    std::string samplers = "{\"input\":" + std::to_string(input) + ",\"output\":" + std::to_string(output) +
+                           ",\"interpolation\":\"LINEAR\"}";
+    std::string channels =
+        "{\"sampler\":0,\"target\":{\"node\":" + std::to_string(node) + ",\"path\":\"translation\"}}";
+    if (!s.keyRotations.empty()) {
+        int turns = b.add(s.keyRotations[0].data(), s.keyRotations.size(), 5126, "VEC4", 4);
+        samplers += ",{\"input\":" + std::to_string(input) + ",\"output\":" + std::to_string(turns) +
+                    ",\"interpolation\":\"LINEAR\"}";
+        channels +=
+            ",{\"sampler\":1,\"target\":{\"node\":" + std::to_string(node) + ",\"path\":\"rotation\"}}";
+    }
+    return "[{\"name\":\"Flight\",\"samplers\":[" + samplers + "],\"channels\":[" + channels + "]}]";
 }
 
 std::string material(const GltfScene& s) {
@@ -128,7 +136,8 @@ std::string GltfScene::json() const {
         nodes.push_back("{\"name\":\"Eye\",\"camera\":0,\"translation\":" + vec(cameraAt) + "}");
         roots.push_back(std::to_string(nodes.size() - 1));
         extra += ",\"cameras\":[{\"name\":\"Eye\",\"type\":\"perspective\",\"perspective\":{\"yfov\":" +
-                 std::to_string(yfov) + ",\"aspectRatio\":1.0,\"znear\":0.1,\"zfar\":1000}}]";
+                 std::to_string(yfov) + ",\"aspectRatio\":" + std::to_string(aspectRatio) +
+                 ",\"znear\":0.1,\"zfar\":1000}}]";
         if (!keyTimes.empty())
             extra += ",\"animations\":" + cameraAnimation(*this, static_cast<int>(nodes.size() - 1), b);
     }

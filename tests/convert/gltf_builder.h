@@ -23,9 +23,11 @@ struct GltfScene {
     // A camera node; with keys, its translation is keyed linearly at the given times.
     bool camera = false;
     float yfov = 0.8f;
+    float aspectRatio = 1.0f;
     std::array<float, 3> cameraAt{{0, 0, 10}};
     std::vector<float> keyTimes;
     std::vector<std::array<float, 3>> keyTranslations;
+    std::vector<std::array<float, 4>> keyRotations; // x, y, z, w per key; empty: none
     bool light = false;
 
     // The whole file, buffers inline as base64 data.

@@ -39,6 +39,7 @@ tds::SceneDesc servingScene(size_t objects = 13) {
     tds::CameraDesc camera;
     camera.name = "Cam";
     camera.positionKeys.assign(100, {{0, -10, 2}});
+    camera.lens = 480; // 5 degrees: every part's widening stays short of turning over
     s.cameras.push_back(camera);
     return s;
 }
@@ -73,6 +74,12 @@ TEST_F(RequirementsTest, EachMissedRequirementIsSaid) {
          "problem: object 5 \"Obj5\" (hidden, then slid up through the additive pass, textured) has no "
          "mapping",
          false},
+        {"turning over", 3, [](tds::SceneDesc& s) { s.cameras[0].lens = 2400.0f / 45; },
+         "problem: camera 0's field of view 45.0 degrees and part 3's widening of 140: the part plays 185.0",
+         false},
+        {"near turning over", 3, [](tds::SceneDesc& s) { s.cameras[0].lens = 2400.0f / 15; },
+         "warning: camera 0's field of view 15.0 degrees and part 3's widening of 140: the part plays 155.0",
+         true},
         {"placeholder", 5,
          [](tds::SceneDesc& s) {
              s.meshes[2].vertices = {{{1, 1, 1}}, {{1, 1, 1}}, {{1, 1, 1}}};

@@ -4,6 +4,7 @@
 #include "guarded_import.h"
 #include "model_reader.h"
 #include "output_files.h"
+#include "roles.h"
 #include "scene_build.h"
 
 #include <filesystem>
@@ -31,6 +32,11 @@ bool writeOutputs(const ConvertOptions& options, const BuiltScene& built, std::s
         return false;
     }
     fs::path folder = fs::u8path(options.output).parent_path();
+    std::error_code failure;
+    if (!folder.empty() && !fs::is_directory(folder, failure) && !fs::create_directories(folder, failure)) {
+        error = "can't write " + options.output + ": can't make its folder: " + failure.message();
+        return false;
+    }
     std::vector<PendingFile> files;
     for (const OutputFile& texture : built.textures)
         files.push_back({(folder / texture.name).u8string(), &texture.bytes});
@@ -66,8 +72,11 @@ int convertModel(const ConvertOptions& options, Report& report, std::string& err
     if (!bakeCamera(source, model, options, flight, report, error))
         return 1;
     reportLosses(source, flight.name, report);
+    std::vector<size_t> order;
+    if (!orderMeshes(model, options, order, error))
+        return 1;
     BuiltScene built;
-    buildScene(source, model, flight, options, built, report);
+    buildScene(source, model, order, flight, options, built, report);
     if (built.desc.meshes.size() > 60000) {
         error = format("the scene would hold %zu objects; a scene file holds at most 60000",
                        built.desc.meshes.size());

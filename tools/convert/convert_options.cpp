@@ -14,6 +14,26 @@ bool parseNumber(const char* text, double& value) {
     return end != text && *end == '\0' && std::isfinite(value);
 }
 
+// "INDEX=NAME": the source object NAME becomes object INDEX of the scene.
+bool parseRole(const char* value, ConvertOptions& options, std::string& error) {
+    const char* equals = std::strchr(value, '=');
+    char* end = nullptr;
+    long index = std::strtol(value, &end, 10);
+    if (!equals || end != equals || end == value || index < 0 || index > 59999 || equals[1] == '\0') {
+        error = std::string("--role wants INDEX=NAME (an object number and a source object's name), not \"") +
+                value + "\"";
+        return false;
+    }
+    for (const ConvertOptions::Role& role : options.roles) {
+        if (role.index == index) {
+            error = "--role gives object " + std::to_string(index) + " twice";
+            return false;
+        }
+    }
+    options.roles.push_back({static_cast<int>(index), equals + 1});
+    return true;
+}
+
 // Handles one option with a value at argv[i]; false with `error` set on a mistake.
 bool parseValueOption(const char* option, const char* value, ConvertOptions& options, std::string& error) {
     double number = 0;
@@ -21,6 +41,8 @@ bool parseValueOption(const char* option, const char* value, ConvertOptions& opt
         options.camera = value;
         return true;
     }
+    if (std::strcmp(option, "--role") == 0)
+        return parseRole(value, options, error);
     if (!parseNumber(value, number)) {
         error = std::string(option) + " wants a number, not \"" + value + "\"";
         return false;
@@ -52,6 +74,7 @@ bool parseValueOption(const char* option, const char* value, ConvertOptions& opt
 const char* convertUsage() {
     return "usage: quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] "
            "[--z-up] [--allow-outside]\n"
+           "                     [--keep-widening] [--role INDEX=NAME]...\n"
            "  --part N       make the scene for part 1, 2, 3, 5 or 6 (default 2)\n"
            "  --seconds S    length of the camera flight (default: the animation's length)\n"
            "  --scale F      multiply every coordinate by F (default 1)\n"
@@ -59,6 +82,10 @@ const char* convertUsage() {
            "  --z-up         the input is Z-up already (default: Y-up, turned to Z-up)\n"
            "  --allow-outside  read buffers and images the model names outside its folder\n"
            "                 (refused by default: a model from elsewhere could name any file)\n"
+           "  --keep-widening  keep the part's own widening of the view on top of the camera's\n"
+           "                 (default: the part plays the camera's own field of view)\n"
+           "  --role INDEX=NAME  make the source object NAME object INDEX of the scene\n"
+           "                 (default: by name, then the larger first; a .3ds keeps its order)\n"
            "  --version      print the version\n";
 }
 
@@ -69,10 +96,13 @@ bool parseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
         const char* arg = argv[i];
         if (std::strcmp(arg, "--z-up") == 0) {
             options.sourceZUp = true;
+        } else if (std::strcmp(arg, "--keep-widening") == 0) {
+            options.keepWidening = true;
         } else if (std::strcmp(arg, "--allow-outside") == 0) {
             options.allowOutside = true;
         } else if (std::strcmp(arg, "--part") == 0 || std::strcmp(arg, "--seconds") == 0 ||
-                   std::strcmp(arg, "--scale") == 0 || std::strcmp(arg, "--camera") == 0) {
+                   std::strcmp(arg, "--scale") == 0 || std::strcmp(arg, "--camera") == 0 ||
+                   std::strcmp(arg, "--role") == 0) {
             if (i + 1 >= argc) {
                 error = std::string(arg) + " needs a value";
                 return false;

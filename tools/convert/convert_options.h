@@ -1,9 +1,10 @@
 // The converter's command line:
 //   quarn-convert INPUT OUTPUT.3ds [--part N] [--seconds S] [--scale F] [--camera NAME] [--z-up]
-//   [--allow-outside]
+//                 [--allow-outside] [--keep-widening] [--role INDEX=NAME]...
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace convert {
 
@@ -15,6 +16,13 @@ struct ConvertOptions {
     float scale = 1.0f;        // applied to every coordinate
     std::string camera;        // empty: the source's first camera
     bool sourceZUp = false;    // the source is Z-up already (no axis turn)
+    bool keepWidening = false; // the part's own widening on top of the source's view
+    // Source objects chosen for the objects the part addresses (--role INDEX=NAME).
+    struct Role {
+        int index = 0;
+        std::string name;
+    };
+    std::vector<Role> roles;
     bool allowOutside = false; // files named by the model may lie outside its folder
 };
 

@@ -112,32 +112,14 @@ bool decodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& e
         return decodePng(bytes, image, error);
     if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF)
         return decodeJpeg(bytes, image, error);
-    error = "not a PNG or JPEG image";
-    return false;
+    return decodeOtherImage(bytes, image, error);
 }
 
 Image powerOfTwo(const Image& image) {
-    Image out;
-    out.width = powerOfTwoBelow(image.width);
-    out.height = powerOfTwoBelow(image.height);
-    if (out.width == image.width && out.height == image.height)
+    int width = powerOfTwoBelow(image.width), height = powerOfTwoBelow(image.height);
+    if (width == image.width && height == image.height)
         return image;
-    out.rgb.resize(static_cast<size_t>(out.width) * out.height * 3);
-    for (int y = 0; y < out.height; ++y) {
-        int y0 = y * image.height / out.height, y1 = std::max(y0 + 1, (y + 1) * image.height / out.height);
-        for (int x = 0; x < out.width; ++x) {
-            int x0 = x * image.width / out.width, x1 = std::max(x0 + 1, (x + 1) * image.width / out.width);
-            unsigned sum[3] = {0, 0, 0};
-            for (int sy = y0; sy < y1; ++sy)
-                for (int sx = x0; sx < x1; ++sx)
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += image.rgb[(static_cast<size_t>(sy) * image.width + sx) * 3 + c];
-            unsigned n = static_cast<unsigned>((y1 - y0) * (x1 - x0));
-            for (int c = 0; c < 3; ++c)
-                out.rgb[(static_cast<size_t>(y) * out.width + x) * 3 + c] = static_cast<uint8_t>(sum[c] / n);
-        }
-    }
-    return out;
+    return resizedImage(image, width, height);
 }
 
 std::vector<uint8_t> tgaBytes(const Image& image) {

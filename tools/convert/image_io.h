@@ -23,12 +23,19 @@ constexpr int MAX_TEXTURE_SIDE = 1024;
 // side and MAX_SOURCE_PIXELS in all; false with the reason otherwise.
 bool pixelsAllowed(uint64_t width, uint64_t height, std::string& error);
 
-// Decodes PNG or JPEG bytes; false with a reason on anything else or a damaged file.
+// Decodes PNG, JPEG, TGA or BMP bytes; false with a reason on anything else or a
+// damaged file.
 bool decodeImage(const std::vector<uint8_t>& bytes, Image& image, std::string& error);
 
-// Shrunk (box filter) to the powers of two at or below its sides, at most 1024; an
-// image that already is one comes back as it is.
+// The formats without a reader of their own here (TGA, BMP), through the image library.
+bool decodeOtherImage(const std::vector<uint8_t>& bytes, Image& image, std::string& error);
+
+// Shrunk to the powers of two at or below its sides, at most 1024, with a filtered
+// resample; an image that already is one comes back as it is.
 Image powerOfTwo(const Image& image);
+
+// The image resampled to the given size (Mitchell filter, in linear light).
+Image resizedImage(const Image& image, int width, int height);
 
 // An uncompressed 24-bit TGA, bottom row first.
 std::vector<uint8_t> tgaBytes(const Image& image);

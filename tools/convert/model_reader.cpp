@@ -4,16 +4,19 @@
 #include <assimp/postprocess.h>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <cmath>
 #include <functional>
+#include <set>
 
 namespace convert {
 
 namespace {
 
-aiMatrix4x4 demoSpace(const ConvertOptions& options) {
+aiMatrix4x4 demoSpace(const ConvertOptions& options, double unitMetres) {
     aiMatrix4x4 scale;
-    aiMatrix4x4::Scaling(aiVector3D(options.scale), scale);
+    aiMatrix4x4::Scaling(aiVector3D(static_cast<float>(options.scale * unitMetres)), scale);
     if (options.sourceZUp)
         return scale;
     // Y up to Z up: (x, y, z) -> (x, -z, y), a turn of 90 degrees about x.
@@ -56,12 +59,18 @@ PlacedMesh placeMesh(const aiMesh& mesh, const aiNode& node, const aiMatrix4x4& 
     return out;
 }
 
-std::array<uint8_t, 3> colour255(const aiColor3D& c) {
-    auto byte = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
+// A colour factor as the 8-bit sRGB colour the scene file holds.
+std::array<uint8_t, 3> colour255(const aiColor3D& c, bool linear) {
+    auto byte = [linear](float v) {
+        double x = std::clamp(static_cast<double>(v), 0.0, 1.0);
+        if (linear)
+            x = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055;
+        return static_cast<uint8_t>(std::lround(x * 255.0));
+    };
     return {{byte(c.r), byte(c.g), byte(c.b)}};
 }
 
-SourceMaterial readMaterial(const aiMaterial& material) {
+SourceMaterial readMaterial(const aiMaterial& material, bool linear) {
     SourceMaterial out;
     aiString name;
     if (material.Get(AI_MATKEY_NAME, name) == AI_SUCCESS)
@@ -69,18 +78,68 @@ SourceMaterial readMaterial(const aiMaterial& material) {
     aiColor3D colour;
     aiColor4D base;
     if (material.Get(AI_MATKEY_BASE_COLOR, base) == AI_SUCCESS)
-        out.diffuse = colour255(aiColor3D(base.r, base.g, base.b));
+        out.diffuse = colour255(aiColor3D(base.r, base.g, base.b), linear);
     else if (material.Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS)
-        out.diffuse = colour255(colour);
+        out.diffuse = colour255(colour, linear);
     if (material.Get(AI_MATKEY_COLOR_AMBIENT, colour) == AI_SUCCESS)
-        out.ambient = colour255(colour);
+        out.ambient = colour255(colour, linear);
     if (material.Get(AI_MATKEY_COLOR_SPECULAR, colour) == AI_SUCCESS)
-        out.specular = colour255(colour);
+        out.specular = colour255(colour, linear);
     aiString path;
     if (material.GetTexture(aiTextureType_BASE_COLOR, 0, &path) == AI_SUCCESS ||
         material.GetTexture(aiTextureType_DIFFUSE, 0, &path) == AI_SUCCESS)
         out.texture = path.C_Str();
     return out;
+}
+
+// FBX says how many centimetres a unit is; assimp applies Collada's unit itself, and
+// glTF is in metres.
+double unitMetresOf(const aiScene& scene) {
+    double factor = 0;
+    float single = 0;
+    if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", factor) && factor > 0 && factor < 1e6)
+        return factor / 100.0;
+    if (scene.mMetaData && scene.mMetaData->Get("UnitScaleFactor", single) && single > 0 && single < 1e6f)
+        return single / 100.0;
+    return 1.0;
+}
+
+// Every map of the material but the one base-colour texture the scene file keeps.
+void reportLostMaps(const aiMaterial& material, Report& report) {
+    static const struct {
+        aiTextureType type;
+        const char* what;
+    } kinds[] = {{aiTextureType_BASE_COLOR, "base-colour"},
+                 {aiTextureType_DIFFUSE, "diffuse"},
+                 {aiTextureType_SPECULAR, "specular"},
+                 {aiTextureType_AMBIENT, "ambient"},
+                 {aiTextureType_EMISSIVE, "emission"},
+                 {aiTextureType_HEIGHT, "height"},
+                 {aiTextureType_NORMALS, "normal"},
+                 {aiTextureType_SHININESS, "shininess"},
+                 {aiTextureType_OPACITY, "opacity"},
+                 {aiTextureType_DISPLACEMENT, "displacement"},
+                 {aiTextureType_LIGHTMAP, "light"},
+                 {aiTextureType_REFLECTION, "reflection"},
+                 {aiTextureType_METALNESS, "metalness"},
+                 {aiTextureType_DIFFUSE_ROUGHNESS, "roughness"},
+                 {aiTextureType_AMBIENT_OCCLUSION, "occlusion"},
+                 {aiTextureType_UNKNOWN, "other"}};
+    aiString kept, name;
+    if (material.GetTexture(aiTextureType_BASE_COLOR, 0, &kept) != AI_SUCCESS)
+        material.GetTexture(aiTextureType_DIFFUSE, 0, &kept);
+    material.Get(AI_MATKEY_NAME, name);
+    std::set<std::string> said{kept.C_Str()};
+    for (const auto& kind : kinds) {
+        for (unsigned n = 0; n < material.GetTextureCount(kind.type); ++n) {
+            aiString path;
+            if (material.GetTexture(kind.type, n, &path) != AI_SUCCESS || !said.insert(path.C_Str()).second)
+                continue;
+            report.lose(format("texture \"%s\" of material \"%s\" (a %s map; the demo draws one texture "
+                               "per material, its colour map)",
+                               path.C_Str(), name.C_Str(), kind.what));
+        }
+    }
 }
 
 } // namespace
@@ -94,7 +153,12 @@ bool importSource(const ConvertOptions& options, Source& source, std::string& er
         error = source.importer.GetErrorString();
         return false;
     }
-    source.toDemo = demoSpace(options);
+    std::string ext = std::filesystem::u8path(options.input).extension().u8string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    source.gltf = ext == ".gltf" || ext == ".glb";
+    source.threeDs = ext == ".3ds";
+    source.unitMetres = unitMetresOf(*source.scene);
+    source.toDemo = demoSpace(options, source.unitMetres);
     const aiAnimation* animation = source.scene->mNumAnimations ? source.scene->mAnimations[0] : nullptr;
     source.sampler = std::make_unique<NodeSampler>(*source.scene, animation);
     return true;
@@ -103,12 +167,12 @@ bool importSource(const ConvertOptions& options, Source& source, std::string& er
 void readModel(const Source& source, SourceModel& model, Report& report) {
     const aiScene& scene = *source.scene;
     for (unsigned i = 0; i < scene.mNumMaterials; ++i)
-        model.materials.push_back(readMaterial(*scene.mMaterials[i]));
+        model.materials.push_back(readMaterial(*scene.mMaterials[i], source.gltf));
     if (model.materials.empty())
         model.materials.push_back(
             SourceMaterial{"Default", {{0, 0, 0}}, {{200, 200, 200}}, {{255, 255, 255}}, ""});
     std::function<void(const aiNode&)> visit = [&](const aiNode& node) {
-        aiMatrix4x4 world = source.toDemo * source.sampler->world(&node, 0.0);
+        aiMatrix4x4 world = source.toDemo * source.sampler->world(&node, source.sampler->startSeconds());
         for (unsigned m = 0; m < node.mNumMeshes; ++m) {
             const aiMesh& mesh = *scene.mMeshes[node.mMeshes[m]];
             if (!(mesh.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) || mesh.mNumFaces == 0)
@@ -136,6 +200,8 @@ void readModel(const Source& source, SourceModel& model, Report& report) {
 
 void reportLosses(const Source& source, const std::string& flownCamera, Report& report) {
     const aiScene& scene = *source.scene;
+    for (unsigned i = 0; i < scene.mNumMaterials; ++i)
+        reportLostMaps(*scene.mMaterials[i], report);
     for (unsigned i = 0; i < scene.mNumLights; ++i)
         report.lose(format("light \"%s\" (the demo lights every scene with its own light)",
                            scene.mLights[i]->mName.C_Str()));

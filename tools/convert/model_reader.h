@@ -22,6 +22,12 @@ struct Source {
     const aiScene* scene = nullptr;
     aiMatrix4x4 toDemo; // source world space to the demo's: scale, then Y-up to Z-up
     std::unique_ptr<NodeSampler> sampler;
+    // A glTF input: its colours are in linear light and become sRGB bytes.
+    bool gltf = false;
+    // A .3ds input: its keys are the demo's own (one a pass) and its lens is the demo's.
+    bool threeDs = false;
+    // Metres per source unit, as the file says it (FBX, Collada); 1 when it doesn't.
+    double unitMetres = 1.0;
     InputPolicy inputs; // what the files the model names may be
 };
 

@@ -56,10 +56,20 @@ NodeSampler::NodeSampler(const aiScene&, const aiAnimation* animation) {
     if (animation->mTicksPerSecond > 0)
         ticksPerSecond_ = animation->mTicksPerSecond;
     lengthSeconds_ = animation->mDuration > 0 ? animation->mDuration / ticksPerSecond_ : 0.0;
+    double first = -1;
     for (unsigned i = 0; i < animation->mNumChannels; ++i) {
         const aiNodeAnim* channel = animation->mChannels[i];
         channels_[channel->mNodeName.C_Str()] = channel;
+        // A track of one key is a still value (readers add them for what isn't keyed).
+        for (double t : {channel->mNumPositionKeys > 1 ? channel->mPositionKeys[0].mTime : -1.0,
+                         channel->mNumRotationKeys > 1 ? channel->mRotationKeys[0].mTime : -1.0,
+                         channel->mNumScalingKeys > 1 ? channel->mScalingKeys[0].mTime : -1.0}) {
+            if (t >= 0 && (first < 0 || t < first))
+                first = t;
+        }
     }
+    if (first > 0 && first / ticksPerSecond_ < lengthSeconds_)
+        startSeconds_ = first / ticksPerSecond_;
 }
 
 bool NodeSampler::moves(const aiNode* node) const {

@@ -21,8 +21,13 @@ class NodeSampler {
     aiMatrix4x4 world(const aiNode* node, double seconds) const;
     // Whether the node or one of its ancestors is animated.
     bool moves(const aiNode* node) const;
-    // The animation's length in seconds (0 without one).
+    // The animation's end in seconds (0 without one).
     double lengthSeconds() const { return lengthSeconds_; }
+    // The time of its earliest key (0 without one): exporters that count frames from
+    // 1 start there, not at 0.
+    double startSeconds() const { return startSeconds_; }
+    // Ticks per second of the animation's clock.
+    double ticksPerSecond() const { return ticksPerSecond_; }
 
   private:
     aiMatrix4x4 local(const aiNode* node, double ticks) const;
@@ -30,6 +35,7 @@ class NodeSampler {
     std::map<std::string, const aiNodeAnim*> channels_;
     double ticksPerSecond_ = 25.0;
     double lengthSeconds_ = 0.0;
+    double startSeconds_ = 0.0;
 };
 
 } // namespace convert

@@ -3,8 +3,10 @@
 #include "app/timeline.h"
 #include "mesh_split.h"
 #include "naming.h"
+#include "roles.h"
 #include "textures.h"
 
+#include <algorithm>
 #include <map>
 
 namespace convert {
@@ -27,11 +29,14 @@ class MaterialMaker {
             return found->second;
         const SourceMaterial& m = model_.materials[index];
         Image image;
-        std::string error;
+        std::string error, foundAs;
         std::string name;
-        if (readSourceTexture(source_, options_.input, m.texture, image, error))
+        if (readSourceTexture(source_, options_.input, m.texture, image, foundAs, error)) {
+            if (foundAs != m.texture)
+                report_.say("texture \"" + m.texture + "\" of material \"" + m.name + "\": read from \"" +
+                            foundAs + "\" beside the model");
             name = add(m, powerOfTwo(image), "");
-        else
+        } else
             report_.lose("texture \"" + m.texture + "\" of material \"" + m.name + "\" (" + error +
                          "; a ramp of its colour is used)");
         return textured_[index] = name;
@@ -108,19 +113,47 @@ void addCamera(const CameraFlight& flight, tds::SceneDesc& desc) {
     desc.cameras.push_back(camera);
 }
 
+// The scene's size against the distances the demo works in: its view's near and far
+// planes, and part 6's slide of 850 units.
+void reportSize(const SourceModel& model, const Source& source, int part, Report& report) {
+    float size[3];
+    for (int i = 0; i < 3; ++i)
+        size[i] = model.boundsMax[i] - model.boundsMin[i];
+    float largest = std::max({size[0], size[1], size[2]});
+    report.say(format("size: %.3g x %.3g x %.3g units (a unit of the file is %g m, times --scale)", size[0],
+                      size[1], size[2], source.unitMetres));
+    if (part == 6)
+        report.say(
+            format("part 6 slides objects 2 to 12 up through 850 units, %.2g times the scene's largest "
+                   "side (--scale sets how far that looks)",
+                   850 / std::max(largest, 1e-6f)));
+    if (largest > 10000)
+        report.say(
+            "warning: the demo draws nothing beyond 10000 units from the camera; --scale the scene down");
+    else if (largest < 1)
+        report.say(
+            "warning: the demo cuts what comes nearer the camera than 0.1 units; --scale the scene up");
+}
+
 } // namespace
 
-void buildScene(const Source& source, const SourceModel& model, const CameraFlight& flight,
-                const ConvertOptions& options, BuiltScene& built, Report& report) {
+void buildScene(const Source& source, const SourceModel& model, const std::vector<size_t>& order,
+                const CameraFlight& flight, const ConvertOptions& options, BuiltScene& built,
+                Report& report) {
     MaterialMaker materials(source, model, options, built, report);
     NameSet objectNames(OBJECT_NAME_LIMIT);
-    for (const PlacedMesh& mesh : model.meshes) {
+    std::vector<std::string> sourceNames; // per object
+    for (size_t index : order) {
+        const PlacedMesh& mesh = model.meshes[index];
         const SourceMaterial& m = model.materials[mesh.material];
         std::vector<PlacedMesh> pieces = splitMesh(mesh);
         for (size_t p = 0; p < pieces.size(); ++p) {
             PlacedMesh& piece = pieces[p];
             std::string material =
                 !m.texture.empty() && !piece.uvs.empty() ? materials.textured(mesh.material) : "";
+            if (material.empty() && !m.texture.empty() && piece.uvs.empty() && p == 0)
+                report.lose("texture \"" + m.texture + "\" on \"" + mesh.name +
+                            "\" (the mesh has no mapping coordinates; a ramp of its colour is used)");
             if (material.empty()) {
                 material = materials.ramp(mesh.material);
                 piece.uvs = rampCoordinates(piece.normals);
@@ -133,6 +166,7 @@ void buildScene(const Source& source, const SourceModel& model, const CameraFlig
                        pieces.size() > 1 ? format(" (piece %zu of %zu)", p + 1, pieces.size()).c_str() : "",
                        object.vertices.size(), object.faces.size(), material.c_str()));
             built.desc.meshes.push_back(std::move(object));
+            sourceNames.push_back("\"" + mesh.name + "\"");
         }
     }
     size_t needed = static_cast<size_t>(requiredObjectCount(options.part));
@@ -141,11 +175,17 @@ void buildScene(const Source& source, const SourceModel& model, const CameraFlig
         for (size_t i = built.desc.meshes.size(); i < needed; ++i) {
             built.desc.meshes.push_back(
                 placeholder(model, objectNames.make(format("Empty%zu", i), "Empty"), material));
+            sourceNames.push_back("an empty placeholder");
             report.say(format("object %zu \"%s\": empty placeholder (part %d addresses objects 0 to %zu)", i,
                               built.desc.meshes.back().name.c_str(), options.part, needed - 1));
         }
     }
     addCamera(flight, built.desc);
+    reportSize(model, source, options.part, report);
+    for (size_t i = 0; i < needed; ++i) {
+        report.say(format("object %zu: %s <- %s", i, roleOf(options.part, static_cast<int>(i)).c_str(),
+                          sourceNames[i].c_str()));
+    }
 }
 
 } // namespace convert

@@ -25,7 +25,9 @@ struct BuiltScene {
     std::vector<OutputFile> textures;
 };
 
-void buildScene(const Source& source, const SourceModel& model, const CameraFlight& flight,
-                const ConvertOptions& options, BuiltScene& built, Report& report);
+// The meshes go in `order` (see orderMeshes); each object the part addresses gets a
+// line saying what the part does to it.
+void buildScene(const Source& source, const SourceModel& model, const std::vector<size_t>& order,
+                const CameraFlight& flight, const ConvertOptions& options, BuiltScene& built, Report& report);
 
 } // namespace convert

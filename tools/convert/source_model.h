@@ -32,12 +32,14 @@ struct SourceMaterial {
     std::string texture; // the base-colour texture as the source names it; empty: none
 };
 
-// The camera flight: eye and target per key, and the vertical field of view.
+// The camera flight: eye and target per key, and the field of view written (the
+// part's widening comes on top when it plays).
 struct CameraFlight {
     std::string name;
     std::vector<Vec3> eyes;
     std::vector<Vec3> targets;
     float fovDegrees = 45.0f;
+    float sourceFovDegrees = 45.0f; // the source camera's vertical view
 };
 
 struct SourceModel {

@@ -5,6 +5,7 @@
 #include <assimp/texture.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -37,10 +38,56 @@ Image fromTexels(const aiTexture& texture) {
     return image;
 }
 
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The file of that name in the folder, its case ignored (names written on systems
+// that don't tell case apart often differ from the file's).
+bool findIgnoringCase(const std::filesystem::path& folder, const std::string& leaf,
+                      std::filesystem::path& found) {
+    std::error_code failure;
+    std::filesystem::directory_iterator entries(folder.empty() ? "." : folder, failure), end;
+    for (; !failure && entries != end; entries.increment(failure)) {
+        if (lowered(entries->path().filename().u8string()) == lowered(leaf)) {
+            found = entries->path();
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
+bool locateTexture(const Source& source, const std::filesystem::path& folder, const std::string& name,
+                   std::vector<uint8_t>& bytes, std::string& foundAs, std::string& error) {
+    std::string written = name;
+    std::replace(written.begin(), written.end(), '\\', '/');
+    bool drive =
+        written.size() >= 2 && std::isalpha(static_cast<unsigned char>(written[0])) && written[1] == ':';
+    std::filesystem::path path = std::filesystem::u8path(written);
+    error = "no such file";
+    if (!drive && readFileBytes(source, path.is_relative() ? folder / path : path, bytes, error))
+        return true;
+    // Not there as written (another machine's path, or refused): the file of its name
+    // beside the model.
+    std::string leaf = written.substr(written.find_last_of('/') + 1);
+    std::filesystem::path beside;
+    if (leaf.empty() || leaf == "." || leaf == ".." || !findIgnoringCase(folder, leaf, beside)) {
+        error += ", nor a file of its name beside the model";
+        return false;
+    }
+    if (!readFileBytes(source, beside, bytes, error))
+        return false;
+    foundAs = beside.filename().u8string();
+    return true;
+}
+
 bool readSourceTexture(const Source& source, const std::string& inputPath, const std::string& name,
-                       Image& image, std::string& error) {
+                       Image& image, std::string& foundAs, std::string& error) {
+    foundAs = name;
     if (const aiTexture* embedded = source.scene->GetEmbeddedTexture(name.c_str())) {
         if (embedded->mHeight > 0) {
             if (!pixelsAllowed(embedded->mWidth, embedded->mHeight, error))
@@ -51,11 +98,8 @@ bool readSourceTexture(const Source& source, const std::string& inputPath, const
         const uint8_t* data = reinterpret_cast<const uint8_t*>(embedded->pcData);
         return decodeImage(std::vector<uint8_t>(data, data + embedded->mWidth), image, error);
     }
-    std::filesystem::path path = std::filesystem::u8path(name);
-    if (path.is_relative())
-        path = std::filesystem::u8path(inputPath).parent_path() / path;
     std::vector<uint8_t> bytes;
-    if (!readFileBytes(source, path, bytes, error))
+    if (!locateTexture(source, std::filesystem::u8path(inputPath).parent_path(), name, bytes, foundAs, error))
         return false;
     return decodeImage(bytes, image, error);
 }

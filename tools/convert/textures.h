@@ -8,15 +8,24 @@
 #include "source_model.h"
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace convert {
 
 // Reads the texture a material names: "*N" or an embedded name, else a file
-// relative to the input's folder.
+// relative to the input's folder; `foundAs` is the file read when it is not the one
+// named (see locateTexture).
 bool readSourceTexture(const Source& source, const std::string& inputPath, const std::string& name,
-                       Image& image, std::string& error);
+                       Image& image, std::string& foundAs, std::string& error);
+
+// The bytes of the texture file `name` (as a model writes it: '\\' or '/', maybe a
+// drive letter or an absolute path from another machine): the path itself, else a
+// file of its name in `folder`, case ignored. `foundAs` is set to that file's name;
+// `error` says why neither was read.
+bool locateTexture(const Source& source, const std::filesystem::path& folder, const std::string& name,
+                   std::vector<uint8_t>& bytes, std::string& foundAs, std::string& error);
 
 // 64 x 4 texels from a dark shade of the colour on the left to a bright one on the right.
 Image colourRamp(const std::array<uint8_t, 3>& colour);

@@ -1,5 +1,6 @@
 #include "scene_requirements.h"
 
+#include "app/part_lens.h"
 #include "app/timeline.h"
 #include "scene_summary.h"
 
@@ -43,27 +44,73 @@ bool isPlaceholder(const MeshObject& o) {
     return o.faceCount > 0;
 }
 
+// The view the part plays: camera 0's field of view and the part's widening on top.
+void checkFieldOfView(const SceneCamera& camera, int32_t part, std::vector<std::string>& lines) {
+    float widening = partFovWidening(part);
+    float total = camera.fov + widening;
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "camera 0's field of view %.1f degrees and part %d's widening of %.0f: the part plays %.1f",
+                  static_cast<double>(camera.fov), part, static_cast<double>(widening),
+                  static_cast<double>(total));
+    if (!(total < FLIPPING_FOV) || !(camera.fov > 0))
+        lines.push_back(problem(std::string(text) +
+                                "; at 180 degrees or more the picture turns upside down: lengthen the "
+                                "camera's lens (quarn-convert chooses one)"));
+    else if (total > WIDE_FOV_WARNING)
+        lines.push_back(warning(std::string(text) +
+                                ", near the 180 where the picture turns upside down and stretched at the "
+                                "edges: lengthen the camera's lens"));
+    else
+        lines.push_back(ok(text));
+}
+
+// The frames the viewer sees of a part, as the timeline counts them: a part of n
+// steps shows n - 1, because the pass of its last step shows the next part's first.
+int32_t presentedPasses(int32_t part, int32_t keys) {
+    return part == 6 ? FINALE_PASSES - 1 : part == 1 ? (keys + 1) / 2 - 1 : keys - 1;
+}
+
+std::string demoLengthNote(int32_t part, int32_t keys) {
+    // Camera 0's key counts of the shipped scenes, by part number.
+    static const int32_t SHIPPED_KEYS[7] = {0, 2500, 2000, 1750, 0, 2000, 0};
+    int32_t shipped = 0, replaced = 0;
+    for (int32_t p : SHOWN_PARTS) {
+        shipped += presentedPasses(p, SHIPPED_KEYS[p]);
+        replaced += presentedPasses(p, p == part ? keys : SHIPPED_KEYS[p]);
+    }
+    if (part == 6)
+        return "the whole demo stays " + seconds(shipped) + " long: part 6's length is the script's own";
+    int32_t change = replaced - shipped;
+    return "the whole demo runs " + seconds(replaced) + " with this scene as part " + std::to_string(part) +
+           (change == 0 ? ", as long as with the shipped scene"
+            : change > 0
+                ? ", " + seconds(change) + " longer than with the shipped scene (" + seconds(shipped) + ")"
+                : ", " + seconds(-change) + " shorter than with the shipped scene (" + seconds(shipped) +
+                      ")");
+}
+
 void checkCamera(const Scene& scene, int32_t part, std::vector<std::string>& lines) {
     if (scene.cameraCount < 1) {
         lines.push_back(problem("camera 0: the scene has no camera; add one (quarn-convert bakes one)"));
         return;
     }
     const SceneCamera& camera = *scene.cameras[0];
+    checkFieldOfView(camera, part, lines);
     int32_t keys = camera.positionKeyCount;
     if (keys < 1) {
         lines.push_back(
             problem("camera 0 has no position keys; animate it, or bake its flight with quarn-convert"));
         return;
     }
-    // The frames the viewer sees, as the timeline counts them: a part of n steps shows
-    // n - 1, because the pass of its last step shows the next part's first frame.
-    int32_t passes = part == 6 ? FINALE_PASSES - 1 : part == 1 ? (keys + 1) / 2 - 1 : keys - 1;
+    int32_t passes = presentedPasses(part, keys);
     std::string text = "camera 0 has " + std::to_string(keys) + " position keys: part " +
                        std::to_string(part) + " runs " + std::to_string(passes) + " passes (" +
                        seconds(passes) + ")" +
                        (part == 1   ? ", two keys a pass"
                         : part == 6 ? ", standing at key 0"
-                                    : ", one key a pass");
+                                    : ", one key a pass") +
+                       "; " + demoLengthNote(part, keys);
     if (part != 6 && passes < 50)
         lines.push_back(warning(text +
                                 "; the script takes one key per pass without interpolating, so bake one "
