@@ -260,7 +260,7 @@ void Timeline::drawPicture(const PassPicture& picture) const {
         switchFogOn();
         scene->objects[0]->matrix = picture.turn;
     }
-    setPerspective(picture.fov, 1.0f, 0.1f, 10000.0f);
+    setPerspective(picture.fov, aspect, 0.1f, 10000.0f);
     scene->view.lookAt(picture.eye, picture.target, Vector3(0.0f, 0.0f, 1.0f));
     scene->drawFrame();
     if (picture.part == 6 && picture.slideObject != 0) {

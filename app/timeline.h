@@ -71,6 +71,9 @@ struct Timeline {
     int32_t coveredCount = 0;
     // Part 6: object 0's matrix, turned a degree per pass.
     Matrix4 turn;
+    // The projection's aspect: 1.0 as designed (the picture stretched to 4:3), or the
+    // picture's own when it fills a frame of another shape.
+    float aspect = 1.0f;
 
     // The light's first colours, the counters' start values and the render modes of
     // the chosen objects. Needs a current GL context (the light is sent).
