@@ -76,6 +76,13 @@ const char* usageText() {
            "                                   play the script offscreen and write it as a video at\n"
            "                                   50 frames per second with demo.mp3 looped as its sound\n"
            "                                   (needs ffmpeg; default size 640x480)\n"
+           "       --fps F (24, 25, 30, 50, 60, 120) with --capture or --record: frames per second;\n"
+           "                                   at 50 every frame is a pass's own, otherwise frames\n"
+           "                                   are drawn between passes\n"
+           "       --samples N (1, 2, 4, 8, 16) with --capture, --record or --benchmark: samples per\n"
+           "                                   pixel for smooth edges (default one)\n"
+           "       --fill                      at a size that is not 4:3, fill it at its own shape\n"
+           "                                   instead of the 4:3 picture between black bars\n"
            "       quarn --version             print the version\n"
            "       quarn --part N [--scene FILE]\n"
            "                                   play only part N (1, 2, 3, 5, 6) in a loop, from FILE or\n"
@@ -111,6 +118,8 @@ struct Parser {
     bool sizeGiven = false;
     bool passesGiven = false;
     bool modeGiven = false;
+    bool fpsGiven = false;
+    bool samplesGiven = false;
 
     const char* option() const { return argv[index]; }
 
@@ -202,6 +211,44 @@ bool takePasses(Parser& p) {
     return true;
 }
 
+bool takeNumber(Parser& p, const char* what, const int32_t* allowed, size_t count, int32_t& out) {
+    const char* option = p.option();
+    const char* text = p.value(what);
+    if (!text)
+        return false;
+    const char* rest = nullptr;
+    int32_t number = 0;
+    bool ok = parseCount(text, number, &rest) && *rest == '\0';
+    for (size_t i = 0; ok && i < count; ++i)
+        if (allowed[i] == number) {
+            out = number;
+            return true;
+        }
+    p.error = std::string(option) + " wants " + what + ", not \"" + text + "\"";
+    return false;
+}
+
+bool takeFps(Parser& p) {
+    static const int32_t RATES[] = {24, 25, 30, 50, 60, 120};
+    p.fpsGiven = true;
+    return takeNumber(p, "24, 25, 30, 50, 60 or 120", RATES, 6, p.result.fps);
+}
+
+bool takeSamples(Parser& p) {
+    static const int32_t COUNTS[] = {1, 2, 4, 8, 16};
+    if (!takeNumber(p, "1, 2, 4, 8 or 16", COUNTS, 5, p.result.samples))
+        return false;
+    if (p.result.samples == 1)
+        p.result.samples = 0;
+    p.samplesGiven = true;
+    return true;
+}
+
+bool takeFill(Parser& p) {
+    p.result.fill = true;
+    return true;
+}
+
 bool takeClassicPacing(Parser& p) {
     p.result.classicPacing = true;
     return true;
@@ -222,7 +269,8 @@ const OptionStep OPTION_STEPS[] = {
     {"--benchmark", takeBenchmark}, {"--size", takeSize},
     {"--passes", takePasses},       {"--part", takePartOrScene},
     {"--scene", takePartOrScene},   {"--classic-pacing", takeClassicPacing},
-    {"--stats", takeStats},
+    {"--stats", takeStats},         {"--fps", takeFps},
+    {"--samples", takeSamples},     {"--fill", takeFill},
 };
 
 // Options that answer at once and end the parse: the rest of the line is not read.
@@ -241,6 +289,14 @@ bool checkCombination(Parser& p) {
     if (p.sizeGiven && p.result.mode == CommandLine::DEMO) {
         p.error =
             "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+        return false;
+    }
+    if (p.fpsGiven && p.result.mode != CommandLine::CAPTURE && p.result.mode != CommandLine::RECORD) {
+        p.error = "--fps goes with --capture or --record";
+        return false;
+    }
+    if (p.samplesGiven && p.result.mode == CommandLine::DEMO) {
+        p.error = "--samples goes with --capture, --record or --benchmark";
         return false;
     }
     if ((p.result.classicPacing || p.result.stats) && p.result.mode != CommandLine::DEMO) {

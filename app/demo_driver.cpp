@@ -172,6 +172,7 @@ int runDemo(DemoHost& host) {
         uint32_t frameStart = tickMilliseconds();
         if (host.stopRequested())
             break;
+        timeline.aspect = host.pictureAspect();
         if (!player.drawAt(host.framePosition(player.passesPlayed())))
             break;
         info.pass = player.passesPlayed() - 1;

@@ -39,6 +39,9 @@ class DemoHost {
     // pass (pass k's frame at k), given the passes played so far. The default draws
     // one frame per pass, each at its pass.
     virtual double framePosition(int32_t passesPlayed) { return passesPlayed; }
+    // The projection's aspect for the frame about to be drawn (the host sets the
+    // viewport to match): 1.0 is the design's picture.
+    virtual float pictureAspect() { return 1.0f; }
     // Shows the frame just drawn.
     virtual void present(const PassInfo& info) = 0;
     // Waits out the rest of the frame that began at frameStart (milliseconds).

@@ -101,6 +101,7 @@ int runPart(DemoHost& host, const PartChoice& choice) {
         uint32_t frameStart = tickMilliseconds();
         if (host.stopRequested())
             break;
+        timeline.aspect = host.pictureAspect();
         if (!player.drawAt(host.framePosition(player.passesPlayed()))) {
             if (!choice.loop)
                 break;

@@ -43,6 +43,10 @@ class VideoRecorder {
 
     // The encoder program, looked up on PATH.
     std::string program = "ffmpeg";
+    // Frames come as BGRA (4 bytes a pixel) instead of RGB.
+    bool bgraInput = false;
+    // libx264's threads (0: the encoder's own choice).
+    int encoderThreads = 0;
     // An encoder that takes no data for this long is taken to be stuck: the
     // recording fails and is removed.
     double stallSeconds = 20.0;
