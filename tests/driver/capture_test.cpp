@@ -176,3 +176,26 @@ TEST_F(Capture, TheProgramsOffscreenModesAndItsUsage) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Capture, AWideFrameShowsTheFourByThreePictureBetweenBlackBars) {
+    const std::vector<unsigned char> narrow = capture(160, 120, 3, 3)[3];
+    const std::vector<unsigned char> wide = capture(200, 120, 3, 3)[3];
+    ASSERT_EQ(wide.size(), 200u * 120u * 3u);
+    size_t unequal = 0, lit = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 200; ++x)
+            for (int c = 0; c < 3; ++c) {
+                unsigned char v = wide[(y * 200 + x) * 3 + c];
+                if (x < 20 || x >= 180)
+                    lit += v != 0;
+                else
+                    unequal += v != narrow[(y * 160 + x - 20) * 3 + c];
+            }
+    EXPECT_EQ(lit, 0u) << "the bars are black";
+    // The same picture; the rasteriser may round a line's pixel otherwise at an offset.
+    EXPECT_LE(unequal, narrow.size() / 1000) << "the middle is the 4:3 picture";
+}
+
+} // namespace
