@@ -481,7 +481,13 @@ std::string recordProgressLine(long frames, long total, double elapsedSeconds, i
     std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') +
                       std::string(static_cast<size_t>(barWidth - filled), '-') + "]";
     std::ostringstream line;
-    line << bar << " " << frames << "/" << total << " frames";
+    // Progress in video time first: at 60 fps a second of video is 60 frames, not 50.
+    char seconds[64];
+    std::snprintf(
+        seconds, sizeof seconds, "%s.%ld/%s.%ld video", minutesAndSeconds(frames / framesPerSecond).c_str(),
+        frames % framesPerSecond * 10 / framesPerSecond, minutesAndSeconds(total / framesPerSecond).c_str(),
+        total % framesPerSecond * 10 / framesPerSecond);
+    line << bar << " " << seconds << " (" << frames << "/" << total << " frames)";
     if (elapsedSeconds > 0 && frames > 0) {
         double perSecond = frames / elapsedSeconds;
         char speed[32];
