@@ -92,6 +92,9 @@ const char* usageText() {
            "                                   one picture per 20 ms pass, as the demo was made, instead\n"
            "                                   of frames at the display's rate between passes\n"
            "       quarn [--part N] --stats    print the frame and pass rates when the window closes\n"
+           "       quarn --no-multisample      the window without smooth edges (4 samples a pixel\n"
+           "                                   where the driver offers them); --fill fills a window\n"
+           "                                   of another shape; F11 or Alt+Enter: full screen\n"
            "       quarn --help                show this text\n"
            "Files: started in a folder holding scene1.3ds, the scenes, textures and demo.mp3 are\n"
            "read from the working directory and the log QuarnWin32.log is written there.\n"
@@ -249,6 +252,11 @@ bool takeFill(Parser& p) {
     return true;
 }
 
+bool takeNoMultisample(Parser& p) {
+    p.result.multisample = false;
+    return true;
+}
+
 bool takeClassicPacing(Parser& p) {
     p.result.classicPacing = true;
     return true;
@@ -265,12 +273,19 @@ struct OptionStep {
 };
 
 const OptionStep OPTION_STEPS[] = {
-    {"--capture", takeCapture},     {"--record", takeRecord},
-    {"--benchmark", takeBenchmark}, {"--size", takeSize},
-    {"--passes", takePasses},       {"--part", takePartOrScene},
-    {"--scene", takePartOrScene},   {"--classic-pacing", takeClassicPacing},
-    {"--stats", takeStats},         {"--fps", takeFps},
-    {"--samples", takeSamples},     {"--fill", takeFill},
+    {"--capture", takeCapture},
+    {"--record", takeRecord},
+    {"--benchmark", takeBenchmark},
+    {"--size", takeSize},
+    {"--passes", takePasses},
+    {"--part", takePartOrScene},
+    {"--scene", takePartOrScene},
+    {"--classic-pacing", takeClassicPacing},
+    {"--stats", takeStats},
+    {"--fps", takeFps},
+    {"--samples", takeSamples},
+    {"--fill", takeFill},
+    {"--no-multisample", takeNoMultisample},
 };
 
 // Options that answer at once and end the parse: the rest of the line is not read.
@@ -299,8 +314,9 @@ bool checkCombination(Parser& p) {
         p.error = "--samples goes with --capture, --record or --benchmark";
         return false;
     }
-    if ((p.result.classicPacing || p.result.stats) && p.result.mode != CommandLine::DEMO) {
-        p.error = "--classic-pacing and --stats go with the window";
+    if ((p.result.classicPacing || p.result.stats || !p.result.multisample) &&
+        p.result.mode != CommandLine::DEMO) {
+        p.error = "--classic-pacing, --stats and --no-multisample go with the window";
         return false;
     }
     if (!p.result.sceneFile.empty() && p.result.part == 0) {

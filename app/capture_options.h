@@ -34,6 +34,8 @@ struct CommandLine {
     // At a shape other than 4:3, fill the frame at its own aspect instead of showing the
     // 4:3 picture between bars.
     bool fill = false;
+    // The window: 4 samples per pixel where the driver offers them (off: false).
+    bool multisample = true;
 };
 
 // Parses argv; on a mistake returns false with a one-line explanation in `error`.

@@ -4,6 +4,7 @@
 #include "app/frame_player.h"
 #include "app/gl_window.h"
 #include "app/pacing.h"
+#include "app/picture_shape.h"
 #include "app/timeline.h"
 #include "audio/music_player.h"
 #include "log/log.h"
@@ -57,6 +58,14 @@ class WindowHost : public DemoHost {
             position = passesPlayed;
         }
         return position;
+    }
+    float pictureAspect() override {
+        // A window whose size has changed shows the picture at its new shape.
+        if (window_.drawableWidth <= 0 || window_.drawableHeight <= 0)
+            return 1.0f;
+        PictureShape shape = pictureShape(window_.drawableWidth, window_.drawableHeight, window_.fill);
+        applyPictureShape(shape);
+        return shape.aspect;
     }
     void present(const PassInfo&) override {
         double before = preciseMilliseconds();

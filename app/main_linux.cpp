@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
     }
     gWindow.classicPacing = commandLine.classicPacing;
     gWindow.showStats = commandLine.stats;
+    gWindow.multisample = commandLine.multisample;
+    gWindow.fill = commandLine.fill;
     if (commandLine.part != 0) {
         PartChoice choice;
         choice.part = commandLine.part;
