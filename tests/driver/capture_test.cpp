@@ -1,6 +1,7 @@
 // The offscreen modes: frames that match committed golden images, a pass range that
 // replays exactly, PNG files on disk, and the program's command line end to end.
 #include "app/capture.h"
+#include "app/picture_shape.h"
 #include "app/png_writer.h"
 #include "demo_scenes.h"
 #include "support/test_support.h"
@@ -178,6 +179,23 @@ TEST_F(Capture, TheProgramsOffscreenModesAndItsUsage) {
 } // namespace
 
 namespace {
+
+TEST(PictureShape, BarsByDefaultAndTheFramesOwnAspectWithFill) {
+    auto expectShape = [](PictureShape s, int x, int y, int w, int h, float aspect) {
+        EXPECT_EQ(s.x, x);
+        EXPECT_EQ(s.y, y);
+        EXPECT_EQ(s.width, w);
+        EXPECT_EQ(s.height, h);
+        EXPECT_FLOAT_EQ(s.aspect, aspect);
+    };
+    // The design's resolutions keep the stretched projection, with or without fill.
+    expectShape(pictureShape(640, 480, true), 0, 0, 640, 480, 1.0f);
+    expectShape(pictureShape(1920, 1080, false), 240, 0, 1440, 1080, 1.0f);
+    expectShape(pictureShape(1080, 1920, false), 0, 555, 1080, 810, 1.0f);
+    // Filling: a sphere stays round, as wide in pixels as it is high.
+    expectShape(pictureShape(1920, 1080, true), 0, 0, 1920, 1080, 1920.0f / 1080.0f);
+    expectShape(pictureShape(1080, 1920, true), 0, 0, 1080, 1920, 1080.0f / 1920.0f);
+}
 
 TEST_F(Capture, AWideFrameShowsTheFourByThreePictureBetweenBlackBars) {
     const std::vector<unsigned char> narrow = capture(160, 120, 3, 3)[3];
