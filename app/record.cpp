@@ -20,7 +20,7 @@ namespace {
 
 const char* const SOUNDTRACK = "demo.mp3";
 // libx264's threads while this program draws beside it (0: the encoder's own choice).
-constexpr int RECORD_THREADS = 0;
+constexpr int RECORD_THREADS = 2;
 
 // The recording in progress, cancelled if the process ends on a fatal error: the
 // video then never appears half-written.
@@ -129,12 +129,13 @@ int runRecord(const CommandLine& commandLine) {
     run.fps = fps;
     run.samples = commandLine.samples;
     run.fill = commandLine.fill;
-    // Frames are read as BGRA, the drawing's own order, and ffmpeg converts them. For
-    // measuring the recorder's cost, QUARN_RECORD_RGB=1 reads RGB as before and
-    // QUARN_RECORD_THREADS=N sets the encoder's threads.
-    const char* rgb = std::getenv("QUARN_RECORD_RGB");
+    // Frames are read as RGB and x264 takes two threads: measured here, a BGRA
+    // read-back made ffmpeg's side dearer than it saved, and ffmpeg's own thread
+    // count crowded the drawing. For measuring, QUARN_RECORD_BGRA=1 reads BGRA and
+    // QUARN_RECORD_THREADS=N sets the encoder's threads (0: ffmpeg's choice).
+    const char* bgra = std::getenv("QUARN_RECORD_BGRA");
     const char* threads = std::getenv("QUARN_RECORD_THREADS");
-    recorder.bgraInput = !(rgb && std::strcmp(rgb, "1") == 0);
+    recorder.bgraInput = bgra && std::strcmp(bgra, "1") == 0;
     recorder.encoderThreads = threads ? std::atoi(threads) : RECORD_THREADS;
     run.bgra = recorder.bgraInput;
     run.sink = [&](const PresentedFrame& frame) {
