@@ -1,6 +1,7 @@
 #include "app/capture.h"
 
 #include "app/offscreen_gl.h"
+#include "app/picture_shape.h"
 #include "app/png_writer.h"
 #include "app/stop_signal.h"
 #include "app/timeline.h"
@@ -72,8 +73,18 @@ class OffscreenHost : public DemoHost {
 
     void open() override {
         std::string error;
-        if (!gl_.create(run_.width, run_.height, error))
+        if (!gl_.create(run_.width, run_.height, error, run_.samples))
             gLog.error("Can't play the demo offscreen: %s", error.c_str());
+        shape_ = pictureShape(run_.width, run_.height, run_.fill);
+        applyPictureShape(shape_);
+    }
+    float pictureAspect() override { return shape_.aspect; }
+    double framePosition(int32_t passesPlayed) override {
+        // A part played once more starts its script time again.
+        if (passesPlayed < lastPlayed_)
+            frameOrigin_ = frames_;
+        lastPlayed_ = passesPlayed;
+        return (frames_ - frameOrigin_) * PASSES_PER_SECOND / run_.fps;
     }
     bool hasMusic() const override { return false; }
     bool soundOff() const override { return true; }
@@ -84,7 +95,8 @@ class OffscreenHost : public DemoHost {
         if (run_.sink && run_.firstPass >= presentedTotal)
             gLog.error("The script presents %d passes (0 to %d); there is no pass %d to capture",
                        presentedTotal, presentedTotal - 1, run_.firstPass);
-        progressTotal_ = run_.lastPass < presentedTotal ? run_.lastPass + 1 : presentedTotal;
+        int32_t lastPass = run_.lastPass < presentedTotal ? run_.lastPass : presentedTotal - 1;
+        progressTotal_ = static_cast<int32_t>(framesShowingPasses(0, lastPass, run_.fps));
         progress_.start(progressTotal_);
     }
     bool stopRequested() override {
@@ -97,7 +109,7 @@ class OffscreenHost : public DemoHost {
             frame.info = info;
             frame.width = run_.width;
             frame.height = run_.height;
-            frame.rgb = readFrame();
+            (run_.bgra ? frame.bgra : frame.rgb) = readFrame();
             run_.sink(frame);
         } else if (!run_.sink) {
             glFinish();
@@ -105,7 +117,8 @@ class OffscreenHost : public DemoHost {
         run_.passesByPart[info.part] += 1;
         run_.secondsByPart[info.part] += secondsBetween(passStart_, Clock::now());
         presented_ = info.pass + 1;
-        progress_.update(presented_, presented_ == progressTotal_);
+        ++frames_;
+        progress_.update(static_cast<int32_t>(frames_), frames_ == progressTotal_);
     }
     void close() override {
         progress_.finish();
@@ -115,19 +128,26 @@ class OffscreenHost : public DemoHost {
   private:
     // The framebuffer as RGB rows, top row first, in buffers kept between passes.
     const unsigned char* readFrame() {
-        size_t stride = static_cast<size_t>(run_.width) * 3;
+        size_t stride = static_cast<size_t>(run_.width) * (run_.bgra ? 4 : 3);
         bottomUp_.resize(stride * run_.height);
         topDown_.resize(bottomUp_.size());
+        gl_.prepareRead();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, run_.width, run_.height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp_.data());
+        glReadPixels(0, 0, run_.width, run_.height, run_.bgra ? GL_BGRA : GL_RGB, GL_UNSIGNED_BYTE,
+                     bottomUp_.data());
         for (int32_t y = 0; y < run_.height; ++y)
             std::copy_n(bottomUp_.data() + (run_.height - 1 - y) * stride, stride,
                         topDown_.data() + y * stride);
         return topDown_.data();
     }
 
+    static constexpr double PASSES_PER_SECOND = 50.0;
     OffscreenRun& run_;
     OffscreenGL gl_;
+    PictureShape shape_;
+    int64_t frames_ = 0;
+    int64_t frameOrigin_ = 0;
+    int32_t lastPlayed_ = 0;
     ProgressBar progress_;
     int32_t progressTotal_ = 0;
     int32_t presented_ = 0;
@@ -139,6 +159,12 @@ class OffscreenHost : public DemoHost {
 const char* const PART_NAMES[7] = {"", "part 1", "part 2", "part 3", "", "part 5", "part 6"};
 
 } // namespace
+
+int64_t framesShowingPasses(int32_t first, int32_t last, int32_t fps) {
+    // Frame f shows pass ceil(50 f / fps): up to pass p, frames 0 to floor(p fps / 50).
+    auto upTo = [fps](int64_t pass) { return pass < 0 ? 0 : pass * fps / 50 + 1; };
+    return last < first ? 0 : upTo(last) - upTo(static_cast<int64_t>(first) - 1);
+}
 
 int runOffscreen(OffscreenRun& run) {
     OffscreenHost host(run);
@@ -158,6 +184,9 @@ int runCapture(const CommandLine& commandLine) {
     run.firstPass = commandLine.firstPass;
     run.lastPass = commandLine.lastPass;
     run.progress = true;
+    run.fps = commandLine.fps;
+    run.samples = commandLine.samples;
+    run.fill = commandLine.fill;
     installStopSignals();
     run.choice.part = commandLine.part;
     run.choice.sceneFile = commandLine.sceneFile;
@@ -165,7 +194,7 @@ int runCapture(const CommandLine& commandLine) {
     std::string path;
     run.sink = [&](const PresentedFrame& frame) {
         char name[32];
-        std::snprintf(name, sizeof name, "/frame%05d.png", frame.info.pass);
+        std::snprintf(name, sizeof name, "/frame%05d.png", frame.info.frame);
         path = commandLine.directory + name;
         std::string error;
         if (!writePng(path, frame.width, frame.height, frame.rgb, error))
@@ -190,6 +219,8 @@ int runBenchmark(const CommandLine& commandLine) {
     run.width = commandLine.width;
     run.height = commandLine.height;
     run.progress = true;
+    run.samples = commandLine.samples;
+    run.fill = commandLine.fill;
     run.choice.part = commandLine.part;
     run.choice.sceneFile = commandLine.sceneFile;
     int code = runOffscreen(run);

@@ -15,7 +15,8 @@ struct PresentedFrame {
     PassInfo info;
     int32_t width = 0;
     int32_t height = 0;
-    const unsigned char* rgb = nullptr; // width x height RGB, top row first, no padding
+    const unsigned char* rgb = nullptr;  // width x height RGB, top row first, no padding
+    const unsigned char* bgra = nullptr; // instead of rgb when the run reads BGRA
 };
 
 using FrameSink = std::function<void(const PresentedFrame&)>;
@@ -34,6 +35,14 @@ struct OffscreenRun {
     bool progress = false;
     // Only one part, played once (choice.part 0: the whole script).
     PartChoice choice;
+    // Frames per second of script time: at 50 one frame per pass, otherwise frames
+    // drawn between passes (a frame counts as the pass it leads up to).
+    int32_t fps = 50;
+    // Samples per pixel (0: one), the picture's shape at a size other than 4:3, and
+    // frames read as BGRA (4 bytes a pixel) instead of RGB.
+    int32_t samples = 0;
+    bool fill = false;
+    bool bgra = false;
 
     // The script's length by part, known once the scenes are loaded (before the first
     // pass reaches the sink).
@@ -44,6 +53,9 @@ struct OffscreenRun {
     int32_t passesByPart[7] = {0, 0, 0, 0, 0, 0, 0};
     double secondsByPart[7] = {0, 0, 0, 0, 0, 0, 0};
 };
+
+// How many frames at `fps` show passes first to last (both included).
+int64_t framesShowingPasses(int32_t first, int32_t last, int32_t fps);
 
 // Plays the script offscreen; returns the exit code (fatal errors end the process).
 int runOffscreen(OffscreenRun& run);

@@ -76,11 +76,25 @@ const char* usageText() {
            "                                   play the script offscreen and write it as a video at\n"
            "                                   50 frames per second with demo.mp3 looped as its sound\n"
            "                                   (needs ffmpeg; default size 640x480)\n"
+           "       --fps F (24, 25, 30, 50, 60, 120) with --capture or --record: frames per second;\n"
+           "                                   at 50 every frame is a pass's own, otherwise frames\n"
+           "                                   are drawn between passes\n"
+           "       --samples N (1, 2, 4, 8, 16) with --capture, --record or --benchmark: samples per\n"
+           "                                   pixel for smooth edges (default one)\n"
+           "       --fill                      at a size that is not 4:3, fill it at its own shape\n"
+           "                                   instead of the 4:3 picture between black bars\n"
            "       quarn --version             print the version\n"
            "       quarn --part N [--scene FILE]\n"
            "                                   play only part N (1, 2, 3, 5, 6) in a loop, from FILE or\n"
            "                                   the part's scene file, reloading it when it changes;\n"
            "                                   --capture, --record and --benchmark take both too\n"
+           "       quarn [--part N] --classic-pacing\n"
+           "                                   one picture per 20 ms pass, as the demo was made, instead\n"
+           "                                   of frames at the display's rate between passes\n"
+           "       quarn [--part N] --stats    print the frame and pass rates when the window closes\n"
+           "       quarn --no-multisample      the window without smooth edges (4 samples a pixel\n"
+           "                                   where the driver offers them); --fill fills a window\n"
+           "                                   of another shape; F11 or Alt+Enter: full screen\n"
            "       quarn --help                show this text\n"
            "Files: started in a folder holding scene1.3ds, the scenes, textures and demo.mp3 are\n"
            "read from the working directory and the log QuarnWin32.log is written there.\n"
@@ -107,6 +121,8 @@ struct Parser {
     bool sizeGiven = false;
     bool passesGiven = false;
     bool modeGiven = false;
+    bool fpsGiven = false;
+    bool samplesGiven = false;
 
     const char* option() const { return argv[index]; }
 
@@ -198,15 +214,78 @@ bool takePasses(Parser& p) {
     return true;
 }
 
+bool takeNumber(Parser& p, const char* what, const int32_t* allowed, size_t count, int32_t& out) {
+    const char* option = p.option();
+    const char* text = p.value(what);
+    if (!text)
+        return false;
+    const char* rest = nullptr;
+    int32_t number = 0;
+    bool ok = parseCount(text, number, &rest) && *rest == '\0';
+    for (size_t i = 0; ok && i < count; ++i)
+        if (allowed[i] == number) {
+            out = number;
+            return true;
+        }
+    p.error = std::string(option) + " wants " + what + ", not \"" + text + "\"";
+    return false;
+}
+
+bool takeFps(Parser& p) {
+    static const int32_t RATES[] = {24, 25, 30, 50, 60, 120};
+    p.fpsGiven = true;
+    return takeNumber(p, "24, 25, 30, 50, 60 or 120", RATES, 6, p.result.fps);
+}
+
+bool takeSamples(Parser& p) {
+    static const int32_t COUNTS[] = {1, 2, 4, 8, 16};
+    if (!takeNumber(p, "1, 2, 4, 8 or 16", COUNTS, 5, p.result.samples))
+        return false;
+    if (p.result.samples == 1)
+        p.result.samples = 0;
+    p.samplesGiven = true;
+    return true;
+}
+
+bool takeFill(Parser& p) {
+    p.result.fill = true;
+    return true;
+}
+
+bool takeNoMultisample(Parser& p) {
+    p.result.multisample = false;
+    return true;
+}
+
+bool takeClassicPacing(Parser& p) {
+    p.result.classicPacing = true;
+    return true;
+}
+
+bool takeStats(Parser& p) {
+    p.result.stats = true;
+    return true;
+}
+
 struct OptionStep {
     const char* name;
     bool (*take)(Parser&);
 };
 
 const OptionStep OPTION_STEPS[] = {
-    {"--capture", takeCapture}, {"--record", takeRecord}, {"--benchmark", takeBenchmark},
-    {"--size", takeSize},       {"--passes", takePasses},       {"--part", takePartOrScene},
+    {"--capture", takeCapture},
+    {"--record", takeRecord},
+    {"--benchmark", takeBenchmark},
+    {"--size", takeSize},
+    {"--passes", takePasses},
+    {"--part", takePartOrScene},
     {"--scene", takePartOrScene},
+    {"--classic-pacing", takeClassicPacing},
+    {"--stats", takeStats},
+    {"--fps", takeFps},
+    {"--samples", takeSamples},
+    {"--fill", takeFill},
+    {"--no-multisample", takeNoMultisample},
 };
 
 // Options that answer at once and end the parse: the rest of the line is not read.
@@ -225,6 +304,19 @@ bool checkCombination(Parser& p) {
     if (p.sizeGiven && p.result.mode == CommandLine::DEMO) {
         p.error =
             "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+        return false;
+    }
+    if (p.fpsGiven && p.result.mode != CommandLine::CAPTURE && p.result.mode != CommandLine::RECORD) {
+        p.error = "--fps goes with --capture or --record";
+        return false;
+    }
+    if (p.samplesGiven && p.result.mode == CommandLine::DEMO) {
+        p.error = "--samples goes with --capture, --record or --benchmark";
+        return false;
+    }
+    if ((p.result.classicPacing || p.result.stats || !p.result.multisample) &&
+        p.result.mode != CommandLine::DEMO) {
+        p.error = "--classic-pacing, --stats and --no-multisample go with the window";
         return false;
     }
     if (!p.result.sceneFile.empty() && p.result.part == 0) {

@@ -22,6 +22,20 @@ struct CommandLine {
     // else from the part's own scene file in the working directory.
     int32_t part = 0;
     std::string sceneFile;
+    // The window: one picture per pass instead of frames at the display's rate, and
+    // the frame and pass rates printed at the end.
+    bool classicPacing = false;
+    bool stats = false;
+    // Capture and record: frames per second (24, 25, 30, 50, 60 or 120); at 50 each
+    // frame is a pass's own, otherwise frames fall between passes.
+    int32_t fps = 50;
+    // Capture, record and benchmark: samples per pixel (0: one, as always).
+    int32_t samples = 0;
+    // At a shape other than 4:3, fill the frame at its own aspect instead of showing the
+    // 4:3 picture between bars.
+    bool fill = false;
+    // The window: 4 samples per pixel where the driver offers them (off: false).
+    bool multisample = true;
 };
 
 // Parses argv; on a mistake returns false with a one-line explanation in `error`.

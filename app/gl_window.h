@@ -21,6 +21,26 @@ class GLWindow {
     // Set when the window is closed or the system asks the program to quit.
     bool quitRequested = false;
 
+    // Frames: false draws at the display's rate between passes (vsync, or a cap at
+    // refreshRate where vsync does not hold); true shows one picture per pass.
+    bool classicPacing = false;
+    // Found by create(): the display's refresh rate (60 when it does not say) and
+    // whether the buffer swap waits for it.
+    int32_t refreshRate = 60;
+    bool vsync = false;
+    // Print the frame and pass rates when the window closes.
+    bool showStats = false;
+    // Smooth edges: 4 samples per pixel where the driver offers them.
+    bool multisample = true;
+    // At a shape other than 4:3, fill the window at its own aspect instead of the 4:3
+    // picture between black bars.
+    bool fill = false;
+    // The drawable's size now: a window can be resized, maximized and put into full
+    // screen on the desktop (F11, Alt+Enter); the picture follows. Zero while the
+    // window keeps the chosen size (and the display mode full screen).
+    int32_t drawableWidth = 0;
+    int32_t drawableHeight = 0;
+
     void setDefaults();
     // Shows the launch dialog; Cancel ends the process with exit code 1. Then creates
     // the window and the GL context and returns the result of create().

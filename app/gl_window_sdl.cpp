@@ -30,6 +30,15 @@ SDL_Scancode scancodeForVirtualKey(int virtualKey) {
     return SDL_SCANCODE_UNKNOWN;
 }
 
+// The window in and out of full screen on its desktop, at the desktop's own size
+// (no display mode change); the picture follows the drawable.
+void toggleDesktopFullScreen(GLWindow& w) {
+    SDL_Window* window = sdlWindow(w);
+    bool on = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    SDL_SetWindowFullscreen(window, on ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_GL_GetDrawableSize(window, &w.drawableWidth, &w.drawableHeight);
+}
+
 void handleEvent(GLWindow& w, const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
@@ -38,13 +47,30 @@ void handleEvent(GLWindow& w, const SDL_Event& event) {
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
             w.quitRequested = true;
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !w.fullScreen)
+            SDL_GL_GetDrawableSize(sdlWindow(w), &w.drawableWidth, &w.drawableHeight);
         break;
     case SDL_KEYDOWN:
         pressedSince[event.key.keysym.scancode] = true;
+        if (!w.fullScreen && !event.key.repeat &&
+            (event.key.keysym.scancode == SDL_SCANCODE_F11 ||
+             (event.key.keysym.scancode == SDL_SCANCODE_RETURN && (event.key.keysym.mod & KMOD_ALT))))
+            toggleDesktopFullScreen(w);
         break;
     default:
         break;
     }
+}
+
+// The refresh rate of the display the window is on (60 when it does not say) and,
+// unless one picture per pass is wanted, a swap that waits for it.
+void findFrameRate(GLWindow& w) {
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(sdlWindow(w));
+    w.refreshRate = 60;
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
+        w.refreshRate = mode.refresh_rate;
+    w.vsync = !w.classicPacing && SDL_GL_SetSwapInterval(1) == 0;
 }
 
 } // namespace
@@ -66,14 +92,18 @@ bool GLWindow::create() {
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    // Smooth edges where the driver offers 4 samples; silently none where it can't.
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, multisample ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
 
-    // Windowed: centred on the primary screen by the client size.
+    // Windowed: centred on the primary screen by the client size, and resizable.
     int x = 0;
     int y = 0;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (fullScreen) {
         flags |= SDL_WINDOW_BORDERLESS;
     } else {
+        flags |= SDL_WINDOW_RESIZABLE;
         SDL_DisplayMode mode;
         if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
             x = mode.w / 2 - width / 2;
@@ -81,6 +111,11 @@ bool GLWindow::create() {
         }
     }
     window = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
+    if (!window && multisample) {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, 0);
+        window = SDL_CreateWindow(WINDOW_TITLE, x, y, width, height, flags);
+    }
     if (!window) {
         destroy();
         gLog.error("Window Creation GError.Error");
@@ -99,6 +134,7 @@ bool GLWindow::create() {
         SDL_ShowWindow(sdlWindow(*this));
         SDL_RaiseWindow(sdlWindow(*this));
     }
+    findFrameRate(*this);
     glViewport(0, 0, width, height);
     return true;
 }

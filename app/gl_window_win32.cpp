@@ -163,6 +163,26 @@ void createRenderContext(GLWindow& w) {
         failCreate(w, "Can't Activate The GL Rendering Context");
 }
 
+// The refresh rate of the monitor the window is on (60 when it does not say) and,
+// unless one picture per pass is wanted, a swap that waits for it
+// (WGL_EXT_swap_control).
+void findFrameRate(GLWindow& w) {
+    w.refreshRate = 60;
+    MONITORINFOEXA monitor;
+    std::memset(&monitor, 0, sizeof monitor);
+    monitor.cbSize = sizeof monitor;
+    DEVMODEA mode;
+    std::memset(&mode, 0, sizeof mode);
+    mode.dmSize = sizeof mode;
+    if (GetMonitorInfoA(MonitorFromWindow(hwndOf(w), MONITOR_DEFAULTTOPRIMARY), &monitor) &&
+        EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) && mode.dmDisplayFrequency > 1)
+        w.refreshRate = static_cast<int32_t>(mode.dmDisplayFrequency);
+    using SwapInterval = BOOL(WINAPI*)(int);
+    auto swapInterval =
+        reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
+    w.vsync = !w.classicPacing && swapInterval && swapInterval(1);
+}
+
 } // namespace
 
 bool GLWindow::create() {
@@ -180,6 +200,7 @@ bool GLWindow::create() {
         SetForegroundWindow(hwndOf(*this));
         SetFocus(hwndOf(*this));
     }
+    findFrameRate(*this);
     glViewport(0, 0, width, height);
     return true;
 }

@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
     default:
         break;
     }
+    gWindow.classicPacing = commandLine.classicPacing;
+    gWindow.showStats = commandLine.stats;
+    gWindow.multisample = commandLine.multisample;
+    gWindow.fill = commandLine.fill;
     if (commandLine.part != 0) {
         PartChoice choice;
         choice.part = commandLine.part;

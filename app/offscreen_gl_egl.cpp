@@ -6,6 +6,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <string>
+
 namespace {
 
 EGLDisplay surfacelessDisplay() {
@@ -16,13 +18,21 @@ EGLDisplay surfacelessDisplay() {
     return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
 }
 
+// The bound renderbuffer's storage, multisampled when samples > 0.
+void storage(int samples, GLenum format, int width, int height) {
+    if (samples)
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+    else
+        glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+}
+
 } // namespace
 
 OffscreenGL::~OffscreenGL() {
     destroy();
 }
 
-bool OffscreenGL::create(int width, int height, std::string& errorText) {
+bool OffscreenGL::create(int width, int height, std::string& errorText, int samples) {
     destroy();
     EGLDisplay display = surfacelessDisplay();
     EGLint major = 0;
@@ -58,15 +68,31 @@ bool OffscreenGL::create(int width, int height, std::string& errorText) {
         destroy();
         return false;
     }
+    samples_ = samples > 1 ? samples : 0;
+    if (samples_) {
+        GLint most = 0;
+        glGetIntegerv(GL_MAX_SAMPLES, &most);
+        if (most < samples_) {
+            errorText = "the offscreen OpenGL offers at most " + std::to_string(most) + " samples per pixel";
+            destroy();
+            return false;
+        }
+        glGenFramebuffers(1, &resolveFramebuffer_);
+        glBindFramebuffer(GL_FRAMEBUFFER, resolveFramebuffer_);
+        glGenRenderbuffers(1, &resolveColorBuffer_);
+        glBindRenderbuffer(GL_RENDERBUFFER, resolveColorBuffer_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, resolveColorBuffer_);
+    }
     glGenFramebuffers(1, &framebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glGenRenderbuffers(1, &colorBuffer_);
     glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    storage(samples_, GL_RGBA8, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
     glGenRenderbuffers(1, &depthBuffer_);
     glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    storage(samples_, GL_DEPTH_COMPONENT24, width, height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer_);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         errorText = "the offscreen framebuffer is incomplete";
@@ -88,18 +114,34 @@ void OffscreenGL::destroy() {
             glDeleteRenderbuffers(1, &colorBuffer_);
         if (depthBuffer_)
             glDeleteRenderbuffers(1, &depthBuffer_);
+        if (resolveFramebuffer_)
+            glDeleteFramebuffers(1, &resolveFramebuffer_);
+        if (resolveColorBuffer_)
+            glDeleteRenderbuffers(1, &resolveColorBuffer_);
         eglMakeCurrent(static_cast<EGLDisplay>(display_), EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(static_cast<EGLDisplay>(display_), static_cast<EGLContext>(context_));
     }
     if (display_)
         eglTerminate(static_cast<EGLDisplay>(display_));
-    framebuffer_ = colorBuffer_ = depthBuffer_ = 0;
+    framebuffer_ = colorBuffer_ = depthBuffer_ = resolveFramebuffer_ = resolveColorBuffer_ = 0;
+    samples_ = 0;
     context_ = nullptr;
     display_ = nullptr;
     width_ = height_ = 0;
 }
 
+void OffscreenGL::prepareRead() const {
+    if (!samples_)
+        return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer_);
+    glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, resolveFramebuffer_);
+}
+
 std::vector<unsigned char> OffscreenGL::readRgbTopDown() const {
+    prepareRead();
     std::vector<unsigned char> rows(static_cast<size_t>(width_) * height_ * 3);
     std::vector<unsigned char> bottomUp(rows.size());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

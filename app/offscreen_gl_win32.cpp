@@ -83,7 +83,11 @@ OffscreenGL::~OffscreenGL() {
     destroy();
 }
 
-bool OffscreenGL::create(int width, int height, std::string& errorText) {
+bool OffscreenGL::create(int width, int height, std::string& errorText, int samples) {
+    if (samples > 1) {
+        errorText = "multisampling offscreen is not available on this system";
+        return false;
+    }
     destroy();
     HWND window = hiddenWindow(width, height);
     if (!window) {
@@ -149,6 +153,8 @@ void OffscreenGL::destroy() {
     display_ = nullptr;
     width_ = height_ = 0;
 }
+
+void OffscreenGL::prepareRead() const {}
 
 std::vector<unsigned char> OffscreenGL::readRgbTopDown() const {
     std::vector<unsigned char> rows(static_cast<size_t>(width_) * height_ * 3);

@@ -3,6 +3,7 @@
 // a new version of the file as soon as it has been written.
 #include "app/demo_driver.h"
 #include "app/demo_light.h"
+#include "app/frame_player.h"
 #include "app/pacing.h"
 #include "app/timeline.h"
 #include "log/log.h"
@@ -137,27 +138,37 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     host.started(timeline);
     std::string problem;     // why the file on disk is not the scene shown, for the title
     FileStamp shown = stamp; // the version on the screen
+    FramePlayer player(timeline);
+    // Passes presented in earlier rounds of the loop: the count goes on across them.
+    int32_t earlierPasses = 0;
+    int32_t lastChecked = 0;
     for (;;) {
-        uint32_t passStart = tickMilliseconds();
+        uint32_t frameStart = tickMilliseconds();
         if (int signal = choice.stopSignals ? choice.stopSignals->received() : 0) {
             host.close();
             choice.stopSignals->endBy(signal);
         }
         if (host.stopRequested())
             break;
-        if (timeline.step()) {
+        timeline.aspect = host.pictureAspect();
+        if (!player.drawAt(host.framePosition(player.passesPlayed()))) {
             if (!choice.loop)
                 break;
             timeline.restartPart();
+            earlierPasses += player.passesPlayed();
+            player.restart();
             continue;
         }
+        info.pass = earlierPasses + player.passesPlayed() - 1;
         info.part = part;
         host.present(info);
         showProgress(host, timeline, info.pass, part, problem);
-        ++info.pass;
-        host.pace(passStart);
-        if (!choice.loop || info.pass % RELOAD_CHECK_PASSES != 0)
+        ++info.frame;
+        host.pace(frameStart);
+        int32_t played = info.pass + 1;
+        if (!choice.loop || played / RELOAD_CHECK_PASSES == lastChecked / RELOAD_CHECK_PASSES)
             continue;
+        lastChecked = played;
         FileStamp now;
         bool readable = stampOf(path, now);
         if (!readable) {
@@ -183,6 +194,8 @@ int runPart(DemoHost& host, const PartChoice& choice) {
                 scene = std::move(fresh);
                 loader = std::move(newLoader);
                 use(scene.get());
+                earlierPasses = played;
+                player.restart();
                 info.presentedTotal = timeline.length().presentedTotal;
                 gLog.message("Reloaded %s\n", path.c_str());
             }

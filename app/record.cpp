@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <mpg123.h>
@@ -18,7 +19,8 @@
 namespace {
 
 const char* const SOUNDTRACK = "demo.mp3";
-constexpr int VIDEO_FPS = 50; // one frame per pass, as the demo paces its passes
+// libx264's threads while this program draws beside it (0: the encoder's own choice).
+constexpr int RECORD_THREADS = 2;
 
 // The recording in progress, cancelled if the process ends on a fatal error: the
 // video then never appears half-written.
@@ -123,17 +125,30 @@ int runRecord(const CommandLine& commandLine) {
     run.lastPass = commandLine.lastPass;
     run.choice.part = commandLine.part;
     run.choice.sceneFile = commandLine.sceneFile;
+    const int fps = commandLine.fps;
+    run.fps = fps;
+    run.samples = commandLine.samples;
+    run.fill = commandLine.fill;
+    // Frames are read as RGB and x264 takes two threads: measured here, a BGRA
+    // read-back made ffmpeg's side dearer than it saved, and ffmpeg's own thread
+    // count crowded the drawing. For measuring, QUARN_RECORD_BGRA=1 reads BGRA and
+    // QUARN_RECORD_THREADS=N sets the encoder's threads (0: ffmpeg's choice).
+    const char* bgra = std::getenv("QUARN_RECORD_BGRA");
+    const char* threads = std::getenv("QUARN_RECORD_THREADS");
+    recorder.bgraInput = bgra && std::strcmp(bgra, "1") == 0;
+    recorder.encoderThreads = threads ? std::atoi(threads) : RECORD_THREADS;
+    run.bgra = recorder.bgraInput;
     run.sink = [&](const PresentedFrame& frame) {
         // ffmpeg starts with the first frame, once the scenes have loaded.
         if (!progress) {
-            if (!recorder.start(commandLine.videoFile, frame.width, frame.height, VIDEO_FPS,
+            if (!recorder.start(commandLine.videoFile, frame.width, frame.height, fps,
                                 sound == Sound::WITH ? SOUNDTRACK : ""))
                 failRecording(recorder);
             activeRecorder = &recorder;
             int32_t last = std::min(run.lastPass, frame.info.presentedTotal - 1);
-            progress = std::make_unique<RecordProgress>(last - run.firstPass + 1, VIDEO_FPS);
+            progress = std::make_unique<RecordProgress>(framesShowingPasses(run.firstPass, last, fps), fps);
         }
-        if (!recorder.writeFrame(frame.rgb))
+        if (!recorder.writeFrame(run.bgra ? frame.bgra : frame.rgb))
             failRecording(recorder);
         progress->update(recorder.framesWritten());
     };
@@ -146,7 +161,7 @@ int runRecord(const CommandLine& commandLine) {
     if (!finished)
         failRecording(recorder);
     std::printf("Recorded %ld frames of %dx%d at %d frames per second to %s, %s\n", recorder.framesWritten(),
-                run.width, run.height, VIDEO_FPS, commandLine.videoFile.c_str(), soundText(sound));
+                run.width, run.height, fps, commandLine.videoFile.c_str(), soundText(sound));
     std::fflush(stdout);
     return code;
 }

@@ -63,9 +63,19 @@ std::string secondsText(double seconds) {
     return text;
 }
 
-std::vector<std::string> encoderArguments(const std::string& program, int width, int height,
-                                          int framesPerSecond, const std::string& soundtrack,
-                                          const std::string& outputPath) {
+struct EncoderRequest {
+    int width;
+    int height;
+    int framesPerSecond;
+    bool bgra;
+    int threads;
+};
+
+std::vector<std::string> encoderArguments(const std::string& program, const EncoderRequest& r,
+                                          const std::string& soundtrack, const std::string& outputPath) {
+    const int width = r.width;
+    const int height = r.height;
+    const int framesPerSecond = r.framesPerSecond;
     std::vector<std::string> args = {program,
                                      "-hide_banner",
                                      "-nostdin",
@@ -76,7 +86,7 @@ std::vector<std::string> encoderArguments(const std::string& program, int width,
                                      "-f",
                                      "rawvideo",
                                      "-pixel_format",
-                                     "rgb24",
+                                     r.bgra ? "bgra" : "rgb24",
                                      "-video_size",
                                      std::to_string(width) + "x" + std::to_string(height),
                                      "-framerate",
@@ -88,11 +98,17 @@ std::vector<std::string> encoderArguments(const std::string& program, int width,
         args.insert(args.end(), {"-stream_loop", "-1", "-i", soundtrack, "-map", "0:v", "-map", "1:a", "-c:a",
                                  "aac", "-b:a", "192k", "-shortest"});
     }
-    // H.264 in 4:2:0 needs even sides: an odd side gets one black row or column.
+    // H.264 in 4:2:0 needs even sides: an odd side gets one black row or column. The
+    // colours are converted with BT.709's matrix to its limited range, and tagged so.
+    std::string filters = "scale=out_color_matrix=bt709:out_range=tv";
     if (width % 2 != 0 || height % 2 != 0)
-        args.insert(args.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
-    args.insert(args.end(), {"-c:v", "libx264", "-preset", X264_PRESET, "-crf", X264_CRF, "-pix_fmt",
-                             "yuv420p", "-movflags", "+faststart", outputPath});
+        filters = "pad=ceil(iw/2)*2:ceil(ih/2)*2," + filters;
+    args.insert(args.end(), {"-vf", filters, "-c:v", "libx264", "-preset", X264_PRESET, "-crf", X264_CRF});
+    if (r.threads > 0)
+        args.insert(args.end(), {"-threads", std::to_string(r.threads)});
+    args.insert(args.end(),
+                {"-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc",
+                 "bt709", "-color_range", "tv", "-movflags", "+faststart", outputPath});
     return args;
 }
 
@@ -141,8 +157,8 @@ bool VideoRecorder::start(const std::string& outputPath, int width, int height, 
     int messageFile = -1;
     if (!makeMessageFile(messageFile))
         return false;
-    if (!spawnEncoder(encoderArguments(program, width, height, framesPerSecond, soundtrack, partialPath_),
-                      messageFile))
+    EncoderRequest request{width, height, framesPerSecond, bgraInput, encoderThreads};
+    if (!spawnEncoder(encoderArguments(program, request, soundtrack, partialPath_), messageFile))
         return false;
     startWriter();
     return true;
@@ -162,7 +178,7 @@ bool VideoRecorder::checkRequest(const std::string& outputPath, int width, int h
         return fail("no video file name given");
     width_ = width;
     height_ = height;
-    frameBytes_ = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
+    frameBytes_ = static_cast<size_t>(width) * static_cast<size_t>(height) * (bgraInput ? 4 : 3);
     outputPath_ = outputPath;
     // ffmpeg picks the container from the extension, so the hidden file keeps it.
     partialPath_ = directoryOf(outputPath) + ".partial-" + baseNameOf(outputPath);
@@ -465,7 +481,13 @@ std::string recordProgressLine(long frames, long total, double elapsedSeconds, i
     std::string bar = "[" + std::string(static_cast<size_t>(filled), '#') +
                       std::string(static_cast<size_t>(barWidth - filled), '-') + "]";
     std::ostringstream line;
-    line << bar << " " << frames << "/" << total << " frames";
+    // Progress in video time first: at 60 fps a second of video is 60 frames, not 50.
+    char seconds[64];
+    std::snprintf(
+        seconds, sizeof seconds, "%s.%ld/%s.%ld video", minutesAndSeconds(frames / framesPerSecond).c_str(),
+        frames % framesPerSecond * 10 / framesPerSecond, minutesAndSeconds(total / framesPerSecond).c_str(),
+        total % framesPerSecond * 10 / framesPerSecond);
+    line << bar << " " << seconds << " (" << frames << "/" << total << " frames)";
     if (elapsedSeconds > 0 && frames > 0) {
         double perSecond = frames / elapsedSeconds;
         char speed[32];

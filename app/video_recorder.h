@@ -43,6 +43,10 @@ class VideoRecorder {
 
     // The encoder program, looked up on PATH.
     std::string program = "ffmpeg";
+    // Frames come as BGRA (4 bytes a pixel) instead of RGB.
+    bool bgraInput = false;
+    // libx264's threads (0: the encoder's own choice).
+    int encoderThreads = 0;
     // An encoder that takes no data for this long is taken to be stuck: the
     // recording fails and is removed.
     double stallSeconds = 20.0;
@@ -94,8 +98,9 @@ class VideoRecorder {
     std::thread writer_;
 };
 
-// One line of progress: a bar, the frames done and their total, the speed against
-// real time and the time left, e.g. "[#####-----]  250/1000 frames  2.0x  0:07 left".
+// One line of progress: a bar, the video time done and in all, the frames done and
+// their total, the speed against real time and the time left, e.g.
+// "[#####-----] 0:05.0/0:20.0 video (250/1000 frames)  2.0x  0:07 left".
 std::string recordProgressLine(long frames, long total, double elapsedSeconds, int framesPerSecond);
 
 // Shows the progress on standard error: redrawn in place on a terminal, otherwise

@@ -189,6 +189,13 @@ for exe in quarn.exe quarn-inspect.exe; do
     fi
 done
 
+# The manifest declares quarn.exe per-monitor DPI aware: sizes are real pixels.
+if grep -a -q "PerMonitorV2" "dist/quarn-win64/quarn.exe"; then
+    pass "quarn.exe carries its per-monitor DPI-aware manifest"
+else
+    fail "quarn.exe has no per-monitor DPI-aware manifest"
+fi
+
 echo "== Windows: quarn-inspect.exe against the Linux inspector (scripts/compare-inspector.sh)"
 if scripts/compare-inspector.sh > "$work/inspect-compare.txt" 2>&1; then
     pass "quarn-inspect.exe: $(tail -1 "$work/inspect-compare.txt")"

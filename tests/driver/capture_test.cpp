@@ -1,6 +1,7 @@
 // The offscreen modes: frames that match committed golden images, a pass range that
 // replays exactly, PNG files on disk, and the program's command line end to end.
 #include "app/capture.h"
+#include "app/picture_shape.h"
 #include "app/png_writer.h"
 #include "demo_scenes.h"
 #include "support/test_support.h"
@@ -173,6 +174,46 @@ TEST_F(Capture, TheProgramsOffscreenModesAndItsUsage) {
     EXPECT_NE(bench.out.find("passes per second\n"), std::string::npos) << bench.out;
     EXPECT_NE(bench.out.find("  part 6: 1703 passes in "), std::string::npos) << bench.out;
     EXPECT_FALSE(std::filesystem::exists("frame00000.png"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(PictureShape, BarsByDefaultAndTheFramesOwnAspectWithFill) {
+    auto expectShape = [](PictureShape s, int x, int y, int w, int h, float aspect) {
+        EXPECT_EQ(s.x, x);
+        EXPECT_EQ(s.y, y);
+        EXPECT_EQ(s.width, w);
+        EXPECT_EQ(s.height, h);
+        EXPECT_FLOAT_EQ(s.aspect, aspect);
+    };
+    // The design's resolutions keep the stretched projection, with or without fill.
+    expectShape(pictureShape(640, 480, true), 0, 0, 640, 480, 1.0f);
+    expectShape(pictureShape(1920, 1080, false), 240, 0, 1440, 1080, 1.0f);
+    expectShape(pictureShape(1080, 1920, false), 0, 555, 1080, 810, 1.0f);
+    // Filling: a sphere stays round, as wide in pixels as it is high.
+    expectShape(pictureShape(1920, 1080, true), 0, 0, 1920, 1080, 1920.0f / 1080.0f);
+    expectShape(pictureShape(1080, 1920, true), 0, 0, 1080, 1920, 1080.0f / 1920.0f);
+}
+
+TEST_F(Capture, AWideFrameShowsTheFourByThreePictureBetweenBlackBars) {
+    const std::vector<unsigned char> narrow = capture(160, 120, 3, 3)[3];
+    const std::vector<unsigned char> wide = capture(200, 120, 3, 3)[3];
+    ASSERT_EQ(wide.size(), 200u * 120u * 3u);
+    size_t unequal = 0, lit = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 200; ++x)
+            for (int c = 0; c < 3; ++c) {
+                unsigned char v = wide[(y * 200 + x) * 3 + c];
+                if (x < 20 || x >= 180)
+                    lit += v != 0;
+                else
+                    unequal += v != narrow[(y * 160 + x - 20) * 3 + c];
+            }
+    EXPECT_EQ(lit, 0u) << "the bars are black";
+    // The same picture; the rasteriser may round a line's pixel otherwise at an offset.
+    EXPECT_LE(unequal, narrow.size() / 1000) << "the middle is the 4:3 picture";
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "render/gl.h"
 #include "support/gl_fixture.h"
 
+#include <string>
+#include <vector>
+
 #include <cstring>
 
 TEST_F(GLTest, ClearsAndDrawsIntoTheOffscreenFramebuffer) {
@@ -29,4 +32,32 @@ TEST_F(GLTest, ClearsAndDrawsIntoTheOffscreenFramebuffer) {
     ASSERT_EQ(rows.size(), size_t(WIDTH * HEIGHT * 3));
     // Top-down: the bottom-left pixel is in the last row.
     EXPECT_EQ(rows[(HEIGHT - 1) * WIDTH * 3 + 4 * 3], 255);
+}
+
+// A red triangle on blue, drawn with `samples` per pixel: how many pixels are neither.
+int mixedEdgePixels(int samples) {
+    OffscreenGL gl;
+    std::string error;
+    EXPECT_TRUE(gl.create(64, 64, error, samples)) << error;
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1, 0, 0);
+    glBegin(GL_TRIANGLES);
+    glVertex2f(-0.9f, -0.8f);
+    glVertex2f(0.7f, -0.6f);
+    glVertex2f(-0.5f, 0.9f);
+    glEnd();
+    std::vector<unsigned char> rgb = gl.readRgbTopDown();
+    int mixed = 0;
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        bool red = rgb[i] == 255 && rgb[i + 2] == 0;
+        bool blue = rgb[i] == 0 && rgb[i + 2] == 255;
+        mixed += !red && !blue && rgb[i] + rgb[i + 2] >= 250 && rgb[i] + rgb[i + 2] <= 260;
+    }
+    return mixed;
+}
+
+TEST(OffscreenSamples, MultisampledEdgesBlendTheTwoColoursAndOneSampleKeepsThemHard) {
+    EXPECT_GT(mixedEdgePixels(4), 20);
+    EXPECT_EQ(mixedEdgePixels(0), 0);
 }

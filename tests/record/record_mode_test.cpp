@@ -164,6 +164,36 @@ TEST_F(RecordMode, NoSoundtrackMeansASilentVideoAndPassesCanBeChosen) {
     EXPECT_TRUE(probeStream("videos/part.mp4", "a").empty());
 }
 
+TEST_F(RecordMode, SixtyFramesASecondAreDrawnBetweenPassesAndTaggedBT709) {
+    // Passes 0 to 49 last 49/50 s: at 60 fps frames 0 to 58, each its own moment.
+    ProgramRun run = quarn("--record videos/sixty.mp4 --size 64x48 --passes 0-49 --fps 60");
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("Recorded 59 frames of 64x48 at 60 frames per second"), std::string::npos)
+        << run.out;
+    auto video = probeStream("videos/sixty.mp4", "v");
+    EXPECT_EQ(video["nb_read_frames"], "59");
+    EXPECT_EQ(video["r_frame_rate"], "60/1");
+    EXPECT_NEAR(std::atof(video["duration"].c_str()), 59 / 60.0, 0.01);
+    EXPECT_EQ(commandOutput("ffprobe -v error -select_streams v -show_entries "
+                            "stream=color_space,color_transfer,color_primaries,color_range -of csv=p=0 "
+                            "videos/sixty.mp4"),
+              "tv,bt709,bt709,bt709\n");
+
+    // The same frames, lossless: no two in a row alike while the camera flies.
+    ProgramRun capture = quarn("--capture sixty --size 64x48 --passes 0-49 --fps 60");
+    ASSERT_EQ(capture.code, 0) << capture.err;
+    std::string previous;
+    for (int frame = 0; frame < 59; ++frame) {
+        char name[32];
+        std::snprintf(name, sizeof name, "sixty/frame%05d.png", frame);
+        std::string bytes = readFileText(name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        EXPECT_NE(bytes, previous) << name;
+        previous = bytes;
+    }
+    EXPECT_FALSE(exists("sixty/frame00059.png"));
+}
+
 TEST_F(RecordMode, StopSignalsLeaveNoPartialFilesAndEndByTheSignal) {
     ASSERT_TRUE(makeToneMp3("demo.mp3", 1.0, 44100, 2));
     int status = signalledRun(

@@ -230,12 +230,13 @@ TEST_F(VideoRecorderTest, AnEncoderThatStopsReadingEndsTheRecordingAfterTheStall
 }
 
 TEST(RecordProgressLine, ShowsFramesTotalSpeedAndTimeLeft) {
-    EXPECT_EQ(recordProgressLine(0, 1000, 0.0, 50), "[------------------------------] 0/1000 frames");
+    EXPECT_EQ(recordProgressLine(0, 1000, 0.0, 50),
+              "[------------------------------] 0:00.0/0:20.0 video (0/1000 frames)");
     // 250 frames in 2.5 s: 100 frames a second, twice real time, 7.5 s to go.
     EXPECT_EQ(recordProgressLine(250, 1000, 2.5, 50),
-              "[#######-----------------------] 250/1000 frames  2.0x  0:08 left");
+              "[#######-----------------------] 0:05.0/0:20.0 video (250/1000 frames)  2.0x  0:08 left");
     EXPECT_EQ(recordProgressLine(1000, 1000, 40.0, 50),
-              "[##############################] 1000/1000 frames  0.5x  0:00 left");
+              "[##############################] 0:20.0/0:20.0 video (1000/1000 frames)  0.5x  0:00 left");
     EXPECT_EQ(recordProgressLine(5, 0, 1.0, 50).substr(0, 32), "[##############################]");
 }
 
