@@ -2,7 +2,7 @@
 
 #include "app/demo_light.h"
 #include "log/log.h"
-#include "render/gl.h"
+#include "render/renderer.h"
 #include "scene/scene.h"
 
 #include <cmath>
@@ -50,12 +50,7 @@ SceneCamera& cameraOf(const Scene& scene) {
 
 void switchFogOn() {
     const float colour[4] = {0.3f, 0.0f, 0.0f, 0.0f};
-    glEnable(GL_FOG);
-    glFogfv(GL_FOG_COLOR, colour);
-    glFogf(GL_FOG_DENSITY, 0.01f);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogf(GL_FOG_START, 733.0f);
-    glFogf(GL_FOG_END, 0.0f);
+    activeRenderer().setFogParameters(colour, 0.01f);
 }
 
 } // namespace
@@ -158,7 +153,7 @@ void Timeline::switchAfter(int32_t endedPart) {
 bool Timeline::stepFinale() {
     Scene& scene = *scene6;
     const SceneCamera& camera = cameraOf(scene);
-    glEnable(GL_FOG);
+    activeRenderer().setFog(true);
     setPerspective(fovOffset + camera.fov, 1.0f, 0.1f, 10000.0f);
     scene.objects[0]->matrix.rotate(1.0f, 0.0f, 0.0f, 1.0f);
     const Vector3& eye = camera.positionKeys[frame].position;

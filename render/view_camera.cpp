@@ -1,16 +1,14 @@
 #include "render/view_camera.h"
 
-#include "render/gl.h"
 #include "render/matrix4.h"
+#include "render/renderer.h"
 
 ViewCamera::ViewCamera() {
     setPerspective(60.0f, 1.5f, 0.1f, 2000.0f);
 }
 
 void setPerspective(float fov, float aspect, float zNear, float zFar) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(fov, aspect, zNear, zFar);
+    activeRenderer().setProjection(fov, aspect, zNear, zFar);
 }
 
 void ViewCamera::lookAt(Vector3 position, Vector3 target, Vector3 upHint) {
@@ -29,6 +27,5 @@ void ViewCamera::loadViewMatrix() {
                               back.y,          0.0f,         right.z,        up.z, back.z,  0.0f,
                               -right.dot(eye), -up.dot(eye), -back.dot(eye), 1.0f};
     view.set(values);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(view.m);
+    activeRenderer().setView(view);
 }

@@ -22,5 +22,6 @@ struct ViewCamera {
     void loadViewMatrix();
 };
 
-// Loads a gluPerspective projection; leaves GL_PROJECTION current.
+// Sets a gluPerspective projection on the active renderer (GL 1.1: leaves
+// GL_PROJECTION current).
 void setPerspective(float fov, float aspect, float zNear, float zFar);
