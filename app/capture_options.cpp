@@ -81,6 +81,10 @@ const char* usageText() {
            "                                   play only part N (1, 2, 3, 5, 6) in a loop, from FILE or\n"
            "                                   the part's scene file, reloading it when it changes;\n"
            "                                   --capture, --record and --benchmark take both too\n"
+           "       quarn [--part N] --classic-pacing\n"
+           "                                   one picture per 20 ms pass, as the demo was made, instead\n"
+           "                                   of frames at the display's rate between passes\n"
+           "       quarn [--part N] --stats    print the frame and pass rates when the window closes\n"
            "       quarn --help                show this text\n"
            "Files: started in a folder holding scene1.3ds, the scenes, textures and demo.mp3 are\n"
            "read from the working directory and the log QuarnWin32.log is written there.\n"
@@ -198,15 +202,27 @@ bool takePasses(Parser& p) {
     return true;
 }
 
+bool takeClassicPacing(Parser& p) {
+    p.result.classicPacing = true;
+    return true;
+}
+
+bool takeStats(Parser& p) {
+    p.result.stats = true;
+    return true;
+}
+
 struct OptionStep {
     const char* name;
     bool (*take)(Parser&);
 };
 
 const OptionStep OPTION_STEPS[] = {
-    {"--capture", takeCapture}, {"--record", takeRecord}, {"--benchmark", takeBenchmark},
-    {"--size", takeSize},       {"--passes", takePasses},       {"--part", takePartOrScene},
-    {"--scene", takePartOrScene},
+    {"--capture", takeCapture},     {"--record", takeRecord},
+    {"--benchmark", takeBenchmark}, {"--size", takeSize},
+    {"--passes", takePasses},       {"--part", takePartOrScene},
+    {"--scene", takePartOrScene},   {"--classic-pacing", takeClassicPacing},
+    {"--stats", takeStats},
 };
 
 // Options that answer at once and end the parse: the rest of the line is not read.
@@ -225,6 +241,10 @@ bool checkCombination(Parser& p) {
     if (p.sizeGiven && p.result.mode == CommandLine::DEMO) {
         p.error =
             "--size goes with --capture, --record or --benchmark (the window's size is chosen at start)";
+        return false;
+    }
+    if ((p.result.classicPacing || p.result.stats) && p.result.mode != CommandLine::DEMO) {
+        p.error = "--classic-pacing and --stats go with the window";
         return false;
     }
     if (!p.result.sceneFile.empty() && p.result.part == 0) {

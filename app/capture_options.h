@@ -22,6 +22,10 @@ struct CommandLine {
     // else from the part's own scene file in the working directory.
     int32_t part = 0;
     std::string sceneFile;
+    // The window: one picture per pass instead of frames at the display's rate, and
+    // the frame and pass rates printed at the end.
+    bool classicPacing = false;
+    bool stats = false;
 };
 
 // Parses argv; on a mistake returns false with a one-line explanation in `error`.

@@ -1,6 +1,7 @@
 #include "app/demo_driver.h"
 
 #include "app/demo_light.h"
+#include "app/frame_player.h"
 #include "app/gl_window.h"
 #include "app/pacing.h"
 #include "app/timeline.h"
@@ -8,6 +9,7 @@
 #include "log/log.h"
 #include "scene/scene_loader.h"
 
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
@@ -21,7 +23,10 @@ namespace {
 const char* const SCENE_NAMES[3] = {" --- Intro part ---", " --- party of cubes ---", " --- Sl\xE4mig ---"};
 
 // The render window: the launch dialog and the window, music, Escape or closing the
-// window to stop, a buffer swap per pass and at least 20 ms per pass.
+// window to stop. Frames come at the display's rate, each at its own moment of the
+// script, which plays at 50 passes a second as long as the frames keep up (at most one
+// new pass per frame, so a machine that can't draw 50 frames a second plays slower,
+// never skipping). The classic pacing shows one picture per pass, 20 ms at least each.
 class WindowHost : public DemoHost {
   public:
     explicit WindowHost(GLWindow& window) : window_(window) {}
@@ -36,13 +41,66 @@ class WindowHost : public DemoHost {
     bool hasMusic() const override { return true; }
     bool soundOff() const override { return window_.noSound; }
     bool stopRequested() override { return window_.keyPressed(VK_ESCAPE_KEY) != 0 || window_.quitRequested; }
-    void present(const PassInfo&) override { window_.present(); }
-    void pace(uint32_t passStart) override { waitSince(passStart, PASS_MILLISECONDS); }
-    void close() override { window_.destroy(); }
+    double framePosition(int32_t passesPlayed) override {
+        // The part preview starts its count again when it plays the part once more.
+        passesPlayed_ += passesPlayed >= lastPlayed_ ? passesPlayed - lastPlayed_ : passesPlayed;
+        lastPlayed_ = passesPlayed;
+        double now = preciseMilliseconds();
+        if (frames_ == 0)
+            scriptStart_ = firstFrame_ = nextFrame_ = now;
+        if (window_.classicPacing)
+            return passesPlayed;
+        double position = (now - scriptStart_) / PASS_MILLISECONDS;
+        if (position > passesPlayed) {
+            // More than one new pass would be due: the script waits for the frames.
+            scriptStart_ = now - passesPlayed * static_cast<double>(PASS_MILLISECONDS);
+            position = passesPlayed;
+        }
+        return position;
+    }
+    void present(const PassInfo&) override {
+        double before = preciseMilliseconds();
+        window_.present();
+        swapMilliseconds_ = preciseMilliseconds() - before;
+        ++frames_;
+    }
+    void pace(uint32_t frameStart) override {
+        if (window_.classicPacing) {
+            waitSince(frameStart, PASS_MILLISECONDS);
+            return;
+        }
+        // Where the swap itself waited a good part of a refresh, vsync paces the
+        // frames; otherwise they are held to the refresh rate.
+        double period = 1000.0 / window_.refreshRate;
+        double now = preciseMilliseconds();
+        nextFrame_ += period;
+        if ((window_.vsync && swapMilliseconds_ > period / 3) || nextFrame_ < now - period)
+            nextFrame_ = now;
+        waitUntil(nextFrame_);
+    }
+    void close() override {
+        double seconds = (preciseMilliseconds() - firstFrame_) / 1000.0;
+        window_.destroy();
+        if (window_.showStats && seconds > 0) {
+            std::printf("Window: %ld frames in %.2f s, %.1f frames per second; %d passes, %.1f passes per "
+                        "second; refresh %d Hz, vsync %s, %s pacing\n",
+                        frames_, seconds, frames_ / seconds, passesPlayed_, passesPlayed_ / seconds,
+                        window_.refreshRate, window_.vsync ? "on" : "off",
+                        window_.classicPacing ? "classic" : "display-rate");
+            std::fflush(stdout);
+        }
+    }
     void showStatus(const char* text) override { window_.setTitle(text); }
 
   private:
     GLWindow& window_;
+    long frames_ = 0;
+    int32_t passesPlayed_ = 0;
+    int32_t lastPlayed_ = 0;
+    double scriptStart_ = 0;
+    double firstFrame_ = 0;
+    double nextFrame_ = 0;
+    double swapMilliseconds_ = 0;
 };
 
 // The shown scenes must hold what the script addresses; a scene that falls short
@@ -109,16 +167,18 @@ int runDemo(DemoHost& host) {
     PassInfo info;
     info.presentedTotal = timeline.length().presentedTotal;
     host.started(timeline);
+    FramePlayer player(timeline);
     for (;;) {
-        uint32_t passStart = tickMilliseconds();
+        uint32_t frameStart = tickMilliseconds();
         if (host.stopRequested())
             break;
-        if (timeline.step())
+        if (!player.drawAt(host.framePosition(player.passesPlayed())))
             break;
+        info.pass = player.passesPlayed() - 1;
         info.part = timeline.part;
         host.present(info);
-        ++info.pass;
-        host.pace(passStart);
+        ++info.frame;
+        host.pace(frameStart);
     }
 
     if (music)

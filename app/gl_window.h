@@ -21,6 +21,16 @@ class GLWindow {
     // Set when the window is closed or the system asks the program to quit.
     bool quitRequested = false;
 
+    // Frames: false draws at the display's rate between passes (vsync, or a cap at
+    // refreshRate where vsync does not hold); true shows one picture per pass.
+    bool classicPacing = false;
+    // Found by create(): the display's refresh rate (60 when it does not say) and
+    // whether the buffer swap waits for it.
+    int32_t refreshRate = 60;
+    bool vsync = false;
+    // Print the frame and pass rates when the window closes.
+    bool showStats = false;
+
     void setDefaults();
     // Shows the launch dialog; Cancel ends the process with exit code 1. Then creates
     // the window and the GL context and returns the result of create().

@@ -47,6 +47,17 @@ void handleEvent(GLWindow& w, const SDL_Event& event) {
     }
 }
 
+// The refresh rate of the display the window is on (60 when it does not say) and,
+// unless one picture per pass is wanted, a swap that waits for it.
+void findFrameRate(GLWindow& w) {
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(sdlWindow(w));
+    w.refreshRate = 60;
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.refresh_rate > 0)
+        w.refreshRate = mode.refresh_rate;
+    w.vsync = !w.classicPacing && SDL_GL_SetSwapInterval(1) == 0;
+}
+
 } // namespace
 
 bool GLWindow::create() {
@@ -99,6 +110,7 @@ bool GLWindow::create() {
         SDL_ShowWindow(sdlWindow(*this));
         SDL_RaiseWindow(sdlWindow(*this));
     }
+    findFrameRate(*this);
     glViewport(0, 0, width, height);
     return true;
 }

@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
     default:
         break;
     }
+    gWindow.classicPacing = commandLine.classicPacing;
+    gWindow.showStats = commandLine.stats;
     if (commandLine.part != 0) {
         PartChoice choice;
         choice.part = commandLine.part;

@@ -20,3 +20,21 @@ void waitSince(uint32_t start, uint32_t interval) {
             std::this_thread::yield();
     }
 }
+
+double preciseMilliseconds() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void waitUntil(double deadline) {
+    for (;;) {
+        double left = deadline - preciseMilliseconds();
+        if (left <= 0.0)
+            return;
+        if (left > 1.5)
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(static_cast<int64_t>((left - 1.0) * 1000.0)));
+        else
+            std::this_thread::yield();
+    }
+}

@@ -12,3 +12,10 @@ uint32_t tickMilliseconds();
 void waitSince(uint32_t start, uint32_t interval);
 
 constexpr uint32_t PASS_MILLISECONDS = 20;
+
+// Milliseconds of the monotonic clock with a fraction, for frames drawn between passes.
+double preciseMilliseconds();
+
+// Waits until the precise clock reaches `deadline`: sleeps for the coarse part, polls
+// for the last millisecond. Returns at once if it has passed.
+void waitUntil(double deadline);

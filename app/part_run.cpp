@@ -3,6 +3,7 @@
 // a new version of the file as soon as it has been written.
 #include "app/demo_driver.h"
 #include "app/demo_light.h"
+#include "app/frame_player.h"
 #include "app/pacing.h"
 #include "app/timeline.h"
 #include "log/log.h"
@@ -92,23 +93,32 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     PassInfo info;
     info.presentedTotal = timeline.length().presentedTotal;
     host.started(timeline);
+    FramePlayer player(timeline);
+    // Passes presented in earlier rounds of the loop: the count goes on across them.
+    int32_t earlierPasses = 0;
+    int32_t lastChecked = 0;
     for (;;) {
-        uint32_t passStart = tickMilliseconds();
+        uint32_t frameStart = tickMilliseconds();
         if (host.stopRequested())
             break;
-        if (timeline.step()) {
+        if (!player.drawAt(host.framePosition(player.passesPlayed()))) {
             if (!choice.loop)
                 break;
             timeline.restartPart();
+            earlierPasses += player.passesPlayed();
+            player.restart();
             continue;
         }
+        info.pass = earlierPasses + player.passesPlayed() - 1;
         info.part = part;
         host.present(info);
         showProgress(host, timeline, info.pass, part);
-        ++info.pass;
-        host.pace(passStart);
-        if (!choice.loop || info.pass % RELOAD_CHECK_PASSES != 0)
+        ++info.frame;
+        host.pace(frameStart);
+        int32_t played = info.pass + 1;
+        if (!choice.loop || played / RELOAD_CHECK_PASSES == lastChecked / RELOAD_CHECK_PASSES)
             continue;
+        lastChecked = played;
         FileStamp now;
         bool readable = stampOf(path, now);
         if (readable && now != stamp && now == seen) {
@@ -122,6 +132,8 @@ int runPart(DemoHost& host, const PartChoice& choice) {
                 scene = std::move(fresh);
                 loader = std::move(newLoader);
                 use(scene.get());
+                earlierPasses = played;
+                player.restart();
                 info.presentedTotal = timeline.length().presentedTotal;
                 gLog.message("Reloaded %s\n", path.c_str());
             }

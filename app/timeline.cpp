@@ -1,5 +1,6 @@
 #include "app/timeline.h"
 
+#include "app/blend.h"
 #include "app/demo_light.h"
 #include "log/log.h"
 #include "render/renderer.h"
@@ -75,11 +76,16 @@ Scene* Timeline::sceneOfPart(int32_t partNumber) const {
 void Timeline::setUp() {
     light->setAmbient(Vector3(0.0f, 0.0f, 0.1f));
     light->setDiffuse(Vector3(0.0f, 0.0f, 0.1f));
+    // The first colours go through whatever model-view matrix is current now.
+    light->placement = activeRenderer().currentView();
+    light->send();
     part = 1;
     frame = 0;
     fovOffset = 0.0f;
     slideDistance = 0;
     slideObject = FIRST_SLIDING_OBJECT;
+    before = latest = PassPicture();
+    coveredCount = 0;
     if (onlyPart > 1) {
         switchAfter(onlyPart == 5 ? 3 : onlyPart == 6 ? 5 : onlyPart - 1);
         frame = 0;
@@ -91,20 +97,51 @@ void Timeline::setUp() {
         for (int32_t i = setting.firstObject; i <= setting.lastObject && i < scene->objectCount; ++i)
             scene->objects[i]->renderMode = setting.renderMode;
     }
+    if (scene6 && scene6->objectCount > 0)
+        turn = scene6->objects[0]->matrix;
+}
+
+bool Timeline::advance() {
+    before = latest;
+    coveredCount = 0;
+    capturesThisPass_ = 0;
+    return advancePart();
 }
 
 bool Timeline::step() {
+    bool ended = advance();
+    draw(1.0f);
+    light->send();
+    return ended;
+}
+
+bool Timeline::advancePart() {
     return part == 6 ? stepFinale() : stepFlight();
+}
+
+PassPicture& Timeline::capture(const Scene& scene) {
+    // A further picture in one pass is a part switch: the one before is covered.
+    if (capturesThisPass_++ > 0 && coveredCount < 4)
+        covered[coveredCount++] = latest;
+    const SceneCamera& camera = cameraOf(scene);
+    latest.part = part;
+    latest.fov = fovOffset + camera.fov;
+    latest.eye = camera.positionKeys[frame].position;
+    latest.target = camera.target;
+    latest.light = *light;
+    latest.slideObject = 0;
+    return latest;
 }
 
 bool Timeline::stepFlight() {
     Scene& scene = *sceneOfPart(part);
     const SceneCamera& camera = cameraOf(scene);
-    setPerspective(fovOffset + camera.fov, 1.0f, 0.1f, 10000.0f);
-    scene.view.lookAt(camera.positionKeys[frame].position, camera.target, Vector3(0.0f, 0.0f, 1.0f));
-    scene.drawFrame();
+    const PassPicture& shown = capture(scene);
 
     const int32_t running = part;
+    // Parts 1, 3 and 5 set the light after the frame is drawn, through the view of the pass.
+    if (running != 2)
+        light->placement = lookAtMatrix(shown.eye, shown.target, Vector3(0.0f, 0.0f, 1.0f));
     if (running == 3)
         light->setAmbient(ambientOfFrame(frame, 0.1));
     frame += running == 1 ? 2 : 1;
@@ -121,7 +158,7 @@ bool Timeline::stepFlight() {
     if (!ended)
         return false;
     // The next part's first frame covers this one in the same pass.
-    return step();
+    return advancePart();
 }
 
 void Timeline::switchAfter(int32_t endedPart) {
@@ -142,31 +179,25 @@ void Timeline::switchAfter(int32_t endedPart) {
         part = 5;
         break;
     default:
+        // The fog goes on with part 6's frames (drawPicture).
         frame = 0;
         fovOffset = 37.0f;
         part = 6;
-        switchFogOn();
         break;
     }
 }
 
 bool Timeline::stepFinale() {
     Scene& scene = *scene6;
-    const SceneCamera& camera = cameraOf(scene);
-    activeRenderer().setFog(true);
-    setPerspective(fovOffset + camera.fov, 1.0f, 0.1f, 10000.0f);
-    scene.objects[0]->matrix.rotate(1.0f, 0.0f, 0.0f, 1.0f);
-    const Vector3& eye = camera.positionKeys[frame].position;
-    scene.view.lookAt(eye, camera.target, Vector3(0.0f, 0.0f, 1.0f));
-    gLog.message("POS::: %f", static_cast<double>(eye.z));
-    scene.drawFrame();
+    turn.rotate(1.0f, 0.0f, 0.0f, 1.0f);
+    PassPicture& shown = capture(scene);
+    shown.turn = turn;
+    gLog.message("POS::: %f", static_cast<double>(shown.eye.z));
 
     slideDistance += SLIDE_STEP;
     if (slideObject <= LAST_SLIDING_OBJECT) {
-        Matrix4& matrix = scene.objects[slideObject]->matrix;
-        matrix.identity();
-        matrix.translate(0.0f, 0.0f, static_cast<float>(slideDistance));
-        scene.drawObjectAdditive(slideObject);
+        shown.slideObject = slideObject;
+        shown.slideDistance = static_cast<float>(slideDistance);
     }
     if (slideDistance > SLIDE_END) {
         slideObject += 1;
@@ -175,10 +206,72 @@ bool Timeline::stepFinale() {
     return slideObject >= SCRIPT_END_OBJECT;
 }
 
+namespace {
+
+// The picture t of the way from `a` to `b` in the same part; a jump shows `a` until b's moment.
+PassPicture blendPictures(const PassPicture& a, const PassPicture& b, float t) {
+    if (a.part == 0 || t >= 1.0f)
+        return b;
+    if (a.part != b.part || t <= 0.0f)
+        return a;
+    PassPicture p = b;
+    p.fov = blend(a.fov, b.fov, t);
+    p.eye = blend(a.eye, b.eye, t);
+    p.target = blend(a.target, b.target, t);
+    p.light = blendLights(a.light, b.light, t);
+    if (b.part == 6) {
+        // Object 0 turns by a degree per pass about z; the sliding object comes from
+        // one step below when it has just come in.
+        p.turn = a.turn;
+        p.turn.rotate(t, 0.0f, 0.0f, 1.0f);
+        float from = a.slideObject == b.slideObject ? a.slideDistance : b.slideDistance - SLIDE_STEP;
+        p.slideDistance = blend(from, b.slideDistance, t);
+    }
+    return p;
+}
+
+} // namespace
+
+void Timeline::draw(float t) {
+    if (coveredCount == 0) {
+        drawPicture(blendPictures(before, latest, t));
+        return;
+    }
+    if (t < 1.0f) {
+        drawPicture(blendPictures(before, covered[0], t));
+        return;
+    }
+    for (int32_t i = 0; i < coveredCount; ++i)
+        drawPicture(covered[i]);
+    drawPicture(latest);
+}
+
+void Timeline::drawPicture(const PassPicture& picture) const {
+    Scene* scene = sceneOfPart(picture.part);
+    if (!scene)
+        return;
+    picture.light.send();
+    if (picture.part == 6) {
+        switchFogOn();
+        scene->objects[0]->matrix = picture.turn;
+    }
+    setPerspective(picture.fov, aspect, 0.1f, 10000.0f);
+    scene->view.lookAt(picture.eye, picture.target, Vector3(0.0f, 0.0f, 1.0f));
+    scene->drawFrame();
+    if (picture.part == 6 && picture.slideObject != 0) {
+        Matrix4& matrix = scene->objects[picture.slideObject]->matrix;
+        matrix.identity();
+        matrix.translate(0.0f, 0.0f, picture.slideDistance);
+        scene->drawObjectAdditive(picture.slideObject);
+    }
+}
+
 void Timeline::restartPart() {
     frame = 0;
     slideDistance = 0;
     slideObject = FIRST_SLIDING_OBJECT;
+    // The next pass jumps back: nothing to draw between.
+    latest.part = 0;
 }
 
 ScriptLength Timeline::length() const {

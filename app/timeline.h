@@ -1,14 +1,35 @@
 // The fixed script of the demo: five parts, each a flight through one scene along
 // the position keys of its camera 0, with its own field-of-view offset and light;
 // the last part adds fog, a turning object and a procession of sliding objects.
-// Everything advances per pass (one call of step), not per millisecond.
+// Everything advances per pass, not per millisecond.
+//
+// Script and picture are apart: advance() plays one pass of the script (counters,
+// light, part switches, the log) and keeps what that pass shows as a PassPicture;
+// draw(t) draws the moment t of the way from the pass before to the latest pass,
+// interpolated. draw(1) right after each advance() gives, pixel for pixel, the
+// one-picture-per-pass demo; step() is exactly that.
 #pragma once
+
+#include "app/demo_light.h"
+#include "render/matrix4.h"
+#include "render/vector3.h"
 
 #include <cstdint>
 #include <string>
 
 struct Scene;
-struct DemoLight;
+
+// Everything a pass's frame is drawn from.
+struct PassPicture {
+    int32_t part = 0;        // 0: nothing yet (or a jump, such as a part starting over)
+    float fov = 0.0f;        // degrees: the part's offset plus camera 0's field of view
+    Vector3 eye;             // camera 0's position key of the pass
+    Vector3 target;          // camera 0's target
+    DemoLight light;         // the light as the frame is drawn with it
+    Matrix4 turn;            // part 6: object 0's matrix
+    int32_t slideObject = 0; // part 6: the object in the additive pass (0: none)
+    float slideDistance = 0.0f;
+};
 
 // How many passes a whole run takes, by the part whose frame a pass presents.
 struct ScriptLength {
@@ -41,11 +62,32 @@ struct Timeline {
     Timeline(Scene* s1, Scene* s2, Scene* s3, Scene* s5, Scene* s6, DemoLight* demoLight)
         : scene1(s1), scene2(s2), scene3(s3), scene5(s5), scene6(s6), light(demoLight) {}
 
+    // What the last two passes show, and at a part switch the old parts' last frames,
+    // which the switching pass draws and covers with the new part's first (a part
+    // too short to be presented switches on in the same pass: up to four).
+    PassPicture before;
+    PassPicture latest;
+    PassPicture covered[4];
+    int32_t coveredCount = 0;
+    // Part 6: object 0's matrix, turned a degree per pass.
+    Matrix4 turn;
+    // The projection's aspect: 1.0 as designed (the picture stretched to 4:3), or the
+    // picture's own when it fills a frame of another shape.
+    float aspect = 1.0f;
+
     // The light's first colours, the counters' start values and the render modes of
-    // the chosen objects. Needs a current GL context.
+    // the chosen objects. Needs a current GL context (the light is sent).
     void setUp();
-    // One pass: draws, advances, switches parts. True when the script has ended; that
-    // pass is not meant to be presented.
+    // One pass of the script without drawing: keeps the frame it shows in `latest`,
+    // advances, switches parts. True when the script has ended; that pass is not
+    // meant to be presented.
+    bool advance();
+    // Draws the moment t (0 to 1) between `before` and `latest`: 1 is the latest
+    // pass's frame, 0 the one before. Across a part switch the old part runs on to
+    // its last frame and the new part shows at 1.
+    void draw(float t);
+    // One pass as the demo has always played it: advance, draw the pass's frame, and
+    // leave the light in GL as the pass set it.
     bool step();
     // With onlyPart: back to the part's first pass.
     void restartPart();
@@ -56,9 +98,13 @@ struct Timeline {
     ScriptLength length() const;
 
   private:
+    bool advancePart();
     bool stepFlight();
     bool stepFinale();
     void switchAfter(int32_t endedPart);
+    PassPicture& capture(const Scene& scene);
+    void drawPicture(const PassPicture& picture) const;
+    int32_t capturesThisPass_ = 0;
 };
 
 // Passes of part 6: objects 2 to 13 each take 142 passes (6 units per pass up to 852).

@@ -17,8 +17,6 @@ GLWindow gWindow;
 namespace {
 
 constexpr double PASS_MILLISECONDS = 20.0;
-// Passes drawn back to back before the browser gets a frame, when drawing falls behind.
-constexpr int PASSES_BETWEEN_FRAMES = 2;
 
 EM_JS(int, settingOf, (const char* name, int fallback), {
     const settings = Module.quarnSettings || {};
@@ -54,25 +52,29 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     return EM_FALSE;
 }
 
+// Frames come at the display's rate (requestAnimationFrame), each at its own moment of
+// the script, which plays at 50 passes a second as long as the frames keep up (at
+// most one new pass per frame: a slow machine plays slower, never skipping). With a
+// pass to hold, the passes up to it are drawn one frame each without waiting.
 class WebHost : public DemoHost {
   public:
     void open() override;
     bool hasMusic() const override { return true; }
     bool soundOff() const override { return gWindow.noSound; }
-    void started(const Timeline&) override { start_ = emscripten_get_now(); }
     bool stopRequested() override { return escapePressed; }
+    double framePosition(int32_t passesPlayed) override;
     void present(const PassInfo& info) override;
     void pace(uint32_t) override;
     void close() override { gWindow.window = nullptr; }
 
   private:
     void hold(int32_t pass);
+    bool holding(int32_t passesPlayed) const { return passesPlayed <= holdPass_; }
 
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_ = 0;
-    double start_ = 0.0;
-    int32_t presented_ = 0;
+    double scriptStart_ = -1.0;
+    int32_t passesPlayed_ = 0;
     int32_t holdPass_ = -1;
-    int backToBack_ = 0;
 };
 
 void WebHost::open() {
@@ -102,9 +104,24 @@ void WebHost::open() {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, onKeyDown);
 }
 
+double WebHost::framePosition(int32_t passesPlayed) {
+    passesPlayed_ = passesPlayed;
+    if (holding(passesPlayed))
+        return passesPlayed;
+    const double now = emscripten_get_now();
+    if (scriptStart_ < 0.0)
+        scriptStart_ = now - passesPlayed * PASS_MILLISECONDS;
+    double position = (now - scriptStart_) / PASS_MILLISECONDS;
+    if (position > passesPlayed) {
+        // More than one new pass would be due: the script waits for the frames.
+        scriptStart_ = now - passesPlayed * PASS_MILLISECONDS;
+        position = passesPlayed;
+    }
+    return position;
+}
+
 void WebHost::present(const PassInfo& info) {
-    presented_ = info.pass + 1;
-    if (info.pass % 50 == 0)
+    if (info.frame % 50 == 0)
         reportPass(info.pass, info.presentedTotal);
     if (info.pass == holdPass_)
         hold(info.pass);
@@ -120,22 +137,15 @@ void WebHost::hold(int32_t pass) {
         nextAnimationFrame();
 }
 
-// The script runs 50 passes a second on the page's clock: the browser gets a frame
-// whenever the next pass is not yet due, and after a few passes drawn back to back.
-// Passes before a pass to hold are drawn without waiting.
+// The browser shows the frame when the page gets control back: one frame per display
+// refresh.
 void WebHost::pace(uint32_t) {
-    if (presented_ <= holdPass_) {
-        if (presented_ % 100 == 0)
+    if (holding(passesPlayed_)) {
+        if (passesPlayed_ % 100 == 0)
             emscripten_sleep(0);
         return;
     }
-    const double due = start_ + presented_ * PASS_MILLISECONDS;
-    if (emscripten_get_now() >= due && ++backToBack_ < PASSES_BETWEEN_FRAMES)
-        return;
-    backToBack_ = 0;
-    do
-        nextAnimationFrame();
-    while (emscripten_get_now() < due);
+    nextAnimationFrame();
 }
 
 } // namespace

@@ -17,9 +17,13 @@ class Renderer {
     virtual void setProjection(float fov, float aspect, float zNear, float zFar) = 0;
     // The view (world to eye) matrix; objects are drawn with it times their own matrix.
     virtual void setView(const Matrix4& view) = 0;
-    // Switches the one light on with these colours; its world position (w = 1) is
-    // taken through the view set at this moment, as a GL light position is.
-    virtual void setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4]) = 0;
+    // Switches the one light on with these colours; its position is taken through
+    // `placement` (a model-view matrix), as GL takes a light's position through the
+    // matrix current when it is sent.
+    virtual void setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4],
+                          const Matrix4& placement) = 0;
+    // The view matrix set last (GL 1.1: the current model-view matrix).
+    virtual Matrix4 currentView() const = 0;
     // Exponential fog: its colour and density, then switched on or off.
     virtual void setFogParameters(const float colour[4], float density) = 0;
     virtual void setFog(bool on) = 0;

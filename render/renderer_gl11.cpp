@@ -15,14 +15,25 @@ void Gl11Renderer::setView(const Matrix4& view) {
     glLoadMatrixf(view.m);
 }
 
-void Gl11Renderer::setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4]) {
+void Gl11Renderer::setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4],
+                            const Matrix4& placement) {
     const float ambientRgba[4] = {ambient.x, ambient.y, ambient.z, 1.0f};
     const float diffuseRgba[4] = {diffuse.x, diffuse.y, diffuse.z, 1.0f};
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHTING);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadMatrixf(placement.m);
     glLightfv(GL_LIGHT0, GL_AMBIENT, ambientRgba);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuseRgba);
     glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glPopMatrix();
+}
+
+Matrix4 Gl11Renderer::currentView() const {
+    Matrix4 view;
+    glGetFloatv(GL_MODELVIEW_MATRIX, view.m);
+    return view;
 }
 
 void Gl11Renderer::setFogParameters(const float colour[4], float density) {

@@ -8,7 +8,9 @@ class Gl11Renderer : public Renderer {
   public:
     void setProjection(float fov, float aspect, float zNear, float zFar) override;
     void setView(const Matrix4& view) override;
-    void setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4]) override;
+    void setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4],
+                  const Matrix4& placement) override;
+    Matrix4 currentView() const override;
     void setFogParameters(const float colour[4], float density) override;
     void setFog(bool on) override;
     void beginFrame() override;

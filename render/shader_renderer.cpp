@@ -188,11 +188,16 @@ void ShaderRenderer::setView(const Matrix4& view) {
     view_ = view;
 }
 
-void ShaderRenderer::setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4]) {
+Matrix4 ShaderRenderer::currentView() const {
+    return view_;
+}
+
+void ShaderRenderer::setLight(const Vector3& ambient, const Vector3& diffuse, const float position[4],
+                              const Matrix4& placement) {
     lighting_ = true;
     lightAmbient_ = ambient;
     lightDiffuse_ = diffuse;
-    const float* m = view_.m;
+    const float* m = placement.m;
     for (int r = 0; r < 3; ++r)
         lightEye_[r] =
             m[r] * position[0] + m[4 + r] * position[1] + m[8 + r] * position[2] + m[12 + r] * position[3];

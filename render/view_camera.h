@@ -1,6 +1,7 @@
 // The per-scene view: eye and axes for the model-view matrix, projection values.
 #pragma once
 
+#include "render/matrix4.h"
 #include "render/vector3.h"
 
 struct ViewCamera {
@@ -20,7 +21,12 @@ struct ViewCamera {
     void lookAt(Vector3 position, Vector3 target, Vector3 upHint);
     // Loads the view matrix from the axes into GL_MODELVIEW.
     void loadViewMatrix();
+    // The view matrix of the axes, as loadViewMatrix loads it.
+    Matrix4 viewMatrix() const;
 };
+
+// The matrix lookAt would load for these values, computed without GL.
+Matrix4 lookAtMatrix(Vector3 position, Vector3 target, Vector3 upHint);
 
 // Sets a gluPerspective projection on the active renderer (GL 1.1: leaves
 // GL_PROJECTION current).
