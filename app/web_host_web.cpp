@@ -18,24 +18,32 @@ namespace {
 
 constexpr double PASS_MILLISECONDS = 20.0;
 
+// clang-format off
 EM_JS(int, settingOf, (const char* name, int fallback), {
     const settings = Module.quarnSettings || {};
     const value = settings[UTF8ToString(name)];
-    return value == = undefined ? fallback : (value | 0);
+    return value === undefined ? fallback : (value | 0);
 });
+// clang-format on
 
 // Resolves at the browser's next animation frame.
-EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve = > requestAnimationFrame(resolve)); });
+// clang-format off
+EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+// clang-format on
 
+// clang-format off
 EM_JS(void, reportPass, (int pass, int total), {
     if (Module.quarnPass)
         Module.quarnPass(pass, total);
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, handOverHeldFrame, (const unsigned char* rgba, int width, int height, int pass), {
     if (Module.quarnHeld)
         Module.quarnHeld(HEAPU8.slice(rgba, rgba + width * height * 4), width, height, pass);
 });
+// clang-format on
 
 ShaderRenderer& webRenderer() {
     static ShaderRenderer renderer;

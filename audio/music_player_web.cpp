@@ -11,9 +11,12 @@
 
 namespace {
 
+// clang-format off
 EM_JS(int, hasAudioContext, (), { return Module.quarnAudio ? 1 : 0; });
+// clang-format on
 
 // Decodes the file of the in-memory file system; 0 when it is missing or not audio.
+// clang-format off
 EM_ASYNC_JS(int, decodeMusic, (const char* fileName), {
     try {
         const bytes = FS.readFile(UTF8ToString(fileName));
@@ -23,7 +26,9 @@ EM_ASYNC_JS(int, decodeMusic, (const char* fileName), {
         return 0;
     }
 });
+// clang-format on
 
+// clang-format off
 EM_JS(int, startMusic, (), {
     if (!Module.quarnMusic)
         return 0;
@@ -35,12 +40,15 @@ EM_JS(int, startMusic, (), {
     Module.quarnMusicSource = source;
     return 1;
 });
+// clang-format on
 
+// clang-format off
 EM_JS(void, stopMusic, (), {
     if (Module.quarnMusicSource)
         Module.quarnMusicSource.stop();
     Module.quarnMusicSource = null;
 });
+// clang-format on
 
 } // namespace
 

@@ -47,6 +47,7 @@ bool readFrameHeader(const unsigned char* b, size_t size, int& width, int& heigh
 
 // Decodes the bytes and writes RGB rows, bottom row first; 0 when the browser
 // refuses the data or its size differs from the header's.
+// clang-format off
 EM_ASYNC_JS(int, decodeInBrowser,
             (const unsigned char* bytes, size_t size, unsigned char* rgb, int width, int height), {
                 try {
@@ -56,7 +57,7 @@ EM_ASYNC_JS(int, decodeInBrowser,
                     });
                     const bitmap = await createImageBitmap(
                         blob, {colorSpaceConversion : 'none', premultiplyAlpha : 'none'});
-                    if (bitmap.width != = width || bitmap.height != = height)
+                    if (bitmap.width !== width || bitmap.height !== height)
                         return 0;
                     const canvas = new OffscreenCanvas(width, height);
                     const context = canvas.getContext('2d');
@@ -75,6 +76,7 @@ EM_ASYNC_JS(int, decodeInBrowser,
                     return 0;
                 }
             });
+// clang-format on
 
 } // namespace
 
