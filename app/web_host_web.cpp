@@ -32,9 +32,9 @@ EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => request
 // clang-format on
 
 // clang-format off
-EM_JS(void, reportPass, (int pass, int total), {
+EM_JS(void, reportPass, (int pass, int total, int frame), {
     if (Module.quarnPass)
-        Module.quarnPass(pass, total);
+        Module.quarnPass(pass, total, frame);
 });
 // clang-format on
 
@@ -130,7 +130,7 @@ double WebHost::framePosition(int32_t passesPlayed) {
 
 void WebHost::present(const PassInfo& info) {
     if (info.frame % 50 == 0)
-        reportPass(info.pass, info.presentedTotal);
+        reportPass(info.pass, info.presentedTotal, info.frame);
     if (info.pass == holdPass_)
         hold(info.pass);
 }

@@ -30,6 +30,7 @@ var Module = {
   },
   onRuntimeInitialized: () => {
     runtimeReady = true;
+    window.quarnReadyAt = performance.now();
     progress.value = progress.max;
     status.textContent = 'Ready.';
     runButton.disabled = false;
@@ -38,7 +39,9 @@ var Module = {
   },
   onExit: code => finish(code),
   quarnShowError: text => { errors.push(text); },
-  quarnPass: (pass, total) => { window.quarnProgress = {pass: pass, total: total}; },
+  quarnPass: (pass, total, frame) => {
+    window.quarnProgress = {pass: pass, total: total, frame: frame, at: performance.now()};
+  },
   quarnHeld: (rgba, width, height, pass) => { window.quarnHeld = {rgba: rgba, width: width, height: height, pass: pass}; },
 };
 window.Module = Module;
