@@ -3,7 +3,7 @@
 #include "app/blend.h"
 #include "app/demo_light.h"
 #include "log/log.h"
-#include "render/gl.h"
+#include "render/renderer.h"
 #include "scene/scene.h"
 
 #include <cmath>
@@ -51,12 +51,7 @@ SceneCamera& cameraOf(const Scene& scene) {
 
 void switchFogOn() {
     const float colour[4] = {0.3f, 0.0f, 0.0f, 0.0f};
-    glEnable(GL_FOG);
-    glFogfv(GL_FOG_COLOR, colour);
-    glFogf(GL_FOG_DENSITY, 0.01f);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogf(GL_FOG_START, 733.0f);
-    glFogf(GL_FOG_END, 0.0f);
+    activeRenderer().setFogParameters(colour, 0.01f);
 }
 
 } // namespace
@@ -82,7 +77,7 @@ void Timeline::setUp() {
     light->setAmbient(Vector3(0.0f, 0.0f, 0.1f));
     light->setDiffuse(Vector3(0.0f, 0.0f, 0.1f));
     // The first colours go through whatever model-view matrix is current now.
-    glGetFloatv(GL_MODELVIEW_MATRIX, light->placement.m);
+    light->placement = activeRenderer().currentView();
     light->send();
     part = 1;
     frame = 0;

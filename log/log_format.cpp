@@ -1,5 +1,6 @@
 #include "log/log_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -160,7 +161,14 @@ void putUnsigned(Output& out, const Directive& directive, unsigned long value) {
 void putFixed(Output& out, const Directive& directive, double value) {
     char text[FIXED_TEXT_SIZE];
     int precision = directive.precision < 0 ? 6 : directive.precision;
+#if defined(__cpp_lib_to_chars)
     char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, precision).ptr;
+#else
+    // A C++ library without floating-point to_chars (the browser build's): its printf
+    // runs in the "C" locale only and rounds exactly, as to_chars does.
+    int length = std::snprintf(text, sizeof text, "%.*f", precision, value);
+    char* end = text + (length < 0 ? 0 : std::min<int>(length, sizeof text - 1));
+#endif
     putNumber(out, directive, text, end, std::isfinite(value));
 }
 

@@ -3,11 +3,14 @@
 // render-mode word says (hidden objects included).
 #include "render/gl.h"
 #include "render/object_renderer.h"
+#include "render/renderer_gl11.h"
 #include "scene/scene.h"
 
-void MeshObject::drawAdditive() const {
+namespace gl11 {
+
+void drawAdditive(const MeshObject& object) {
     glPushMatrix();
-    glMultMatrixf(matrix.m);
+    glMultMatrixf(object.matrix.m);
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glDisable(GL_FOG);
@@ -15,10 +18,10 @@ void MeshObject::drawAdditive() const {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    glBindTexture(GL_TEXTURE_2D, object.texture);
     // Texture generation is left as earlier draws set it: after a sphere-mapped object
     // this pass is sphere-mapped too.
-    drawTexturedTriangles(*this);
+    drawTexturedTriangles(object);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
@@ -28,8 +31,4 @@ void MeshObject::drawAdditive() const {
     glPopMatrix();
 }
 
-void Scene::drawObjectAdditive(int32_t i) const {
-    if (i < 0 || i >= objectCount || i >= objects.size)
-        return;
-    objects[i]->drawAdditive();
-}
+} // namespace gl11

@@ -9,6 +9,8 @@
 #include "render/object_renderer.h"
 
 #include "render/gl.h"
+#include "render/render_style.h"
+#include "render/renderer_gl11.h"
 #include "scene/scene.h"
 
 #include <algorithm>
@@ -32,22 +34,6 @@ void applyBlend(GLenum source) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glBlendFunc(source, GL_ONE);
-}
-
-enum class Style { WIREFRAME, FLAT, SMOOTH, TEXTURED, TEXTURED_BLEND };
-
-Style styleOf(int32_t renderMode) {
-    if (renderMode & RENDER_WIREFRAME)
-        return Style::WIREFRAME;
-    if (renderMode & RENDER_FLAT)
-        return Style::FLAT;
-    if (renderMode & RENDER_SMOOTH)
-        return Style::SMOOTH;
-    if (renderMode & RENDER_TEXTURED)
-        return Style::TEXTURED;
-    if (renderMode & RENDER_TEXTURED_BLEND)
-        return Style::TEXTURED_BLEND;
-    return Style::SMOOTH;
 }
 
 void drawTextured(const MeshObject& object, bool switchBlendingOff) {
@@ -97,11 +83,14 @@ void drawTexturedTriangles(const MeshObject& object) {
         arrays::drawTexturedTriangles(object);
 }
 
-void MeshObject::draw() const {
+namespace gl11 {
+
+void drawObject(const MeshObject& object) {
+    int32_t renderMode = object.renderMode;
     if (renderMode & RENDER_HIDDEN)
         return;
     glPushMatrix();
-    glMultMatrixf(matrix.m);
+    glMultMatrixf(object.matrix.m);
 
     if (renderMode & RENDER_SPHERE_MAP)
         applySphereMap();
@@ -113,38 +102,32 @@ void MeshObject::draw() const {
     switch (styleOf(renderMode)) {
     case Style::WIREFRAME:
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        drawFaceNormalTriangles(*this);
+        drawFaceNormalTriangles(object);
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         break;
     case Style::FLAT:
         glShadeModel(GL_FLAT);
         glEnable(GL_DEPTH_TEST);
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        drawFaceNormalTriangles(*this);
+        drawFaceNormalTriangles(object);
         glDisable(GL_DEPTH_TEST);
         glDepthMask(GL_TRUE);
         break;
     case Style::SMOOTH:
         glShadeModel(GL_SMOOTH);
         glEnable(GL_DEPTH_TEST);
-        drawVertexNormalTriangles(*this);
+        drawVertexNormalTriangles(object);
         glDisable(GL_DEPTH_TEST);
         break;
     case Style::TEXTURED:
-        drawTextured(*this, true);
+        drawTextured(object, true);
         break;
     case Style::TEXTURED_BLEND:
-        drawTextured(*this, false);
+        drawTextured(object, false);
         break;
     }
 
     glPopMatrix();
 }
 
-void Scene::drawFrame() const {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    int32_t count = std::min<int32_t>(objectCount, objects.size);
-    for (int32_t i = 0; i < count; ++i)
-        objects[i]->draw();
-    glFlush();
-}
+} // namespace gl11

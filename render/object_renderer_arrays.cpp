@@ -12,52 +12,6 @@
 static_assert(sizeof(Vector3) == 3 * sizeof(float), "vertex arrays take packed x, y, z");
 static_assert(sizeof(TexCoord) == 2 * sizeof(float), "texture coordinate arrays take packed u, v");
 
-void DrawArrays::build(const MeshObject& object) {
-    MeshArrays mesh(object);
-    indices.clear();
-    cornerPositions.clear();
-    cornerFaceNormals.clear();
-    paddedTexCoords.clear();
-    indices.reserve(static_cast<size_t>(mesh.faceCount) * 3);
-    cornerPositions.reserve(indices.capacity());
-    cornerFaceNormals.reserve(indices.capacity());
-    for (int32_t i = 0; i < mesh.faceCount; ++i) {
-        const Face& face = mesh.faces[i];
-        if (!mesh.usable(face))
-            continue;
-        for (int32_t corner : {face.a, face.b, face.c}) {
-            indices.push_back(static_cast<uint32_t>(corner));
-            cornerPositions.push_back(mesh.vertices[corner]);
-            cornerFaceNormals.push_back(face.normal);
-        }
-    }
-    if (mesh.texCoordCount < mesh.vertexCount) {
-        paddedTexCoords.assign(static_cast<size_t>(mesh.vertexCount) * 2, 0.0f);
-        for (int32_t i = 0; i < mesh.texCoordCount; ++i) {
-            paddedTexCoords[2 * i] = mesh.texCoords[i].u;
-            paddedTexCoords[2 * i + 1] = mesh.texCoords[i].v;
-        }
-    }
-    sources_[0] = object.faces.get();
-    sources_[1] = object.vertices.get();
-    sources_[2] = object.vertexNormals.get();
-    sources_[3] = object.texCoords.get();
-    counts_[0] = object.faceCount;
-    counts_[1] = object.vertexCount;
-    counts_[2] = object.texCoordCount;
-}
-
-bool DrawArrays::builtFrom(const MeshObject& object) const {
-    return sources_[0] == object.faces.get() && sources_[1] == object.vertices.get() &&
-           sources_[2] == object.vertexNormals.get() && sources_[3] == object.texCoords.get() &&
-           counts_[0] == object.faceCount && counts_[1] == object.vertexCount &&
-           counts_[2] == object.texCoordCount;
-}
-
-void MeshObject::prepareDrawing() {
-    drawArrays.build(*this);
-}
-
 namespace {
 
 // The object's arrays, rebuilt first if its geometry was replaced since they were built.

@@ -5,19 +5,6 @@
 #include "render/object_renderer.h"
 #include "scene/scene.h"
 
-MeshArrays::MeshArrays(const MeshObject& object)
-    : faces(object.faces.get()), vertices(object.vertices.get()), normals(object.vertexNormals.get()),
-      texCoords(object.texCoords.get()) {
-    faceCount = faces ? object.faceCount : 0;
-    vertexCount = vertices ? object.vertexCount : 0;
-    texCoordCount = texCoords ? object.texCoordCount : 0;
-}
-
-bool MeshArrays::usable(const Face& face) const {
-    return face.a >= 0 && face.a < vertexCount && face.b >= 0 && face.b < vertexCount && face.c >= 0 &&
-           face.c < vertexCount;
-}
-
 void MeshArrays::vertex(int32_t i) const {
     const Vector3& v = vertices[i];
     glVertex3f(v.x, v.y, v.z);

@@ -1,16 +1,14 @@
 #include "render/view_camera.h"
 
-#include "render/gl.h"
 #include "render/matrix4.h"
+#include "render/renderer.h"
 
 ViewCamera::ViewCamera() {
     setPerspective(60.0f, 1.5f, 0.1f, 2000.0f);
 }
 
 void setPerspective(float fov, float aspect, float zNear, float zFar) {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(fov, aspect, zNear, zFar);
+    activeRenderer().setProjection(fov, aspect, zNear, zFar);
 }
 
 namespace {
@@ -56,9 +54,7 @@ Matrix4 ViewCamera::viewMatrix() const {
 }
 
 void ViewCamera::loadViewMatrix() {
-    Matrix4 view = viewMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(view.m);
+    activeRenderer().setView(viewMatrix());
 }
 
 Matrix4 lookAtMatrix(Vector3 position, Vector3 target, Vector3 upHint) {

@@ -28,5 +28,6 @@ struct ViewCamera {
 // The matrix lookAt would load for these values, computed without GL.
 Matrix4 lookAtMatrix(Vector3 position, Vector3 target, Vector3 upHint);
 
-// Loads a gluPerspective projection; leaves GL_PROJECTION current.
+// Sets a gluPerspective projection on the active renderer (GL 1.1: leaves
+// GL_PROJECTION current).
 void setPerspective(float fov, float aspect, float zNear, float zFar);

@@ -13,7 +13,10 @@ packages=(
     libassimp-dev lib3ds-dev libstb-dev
     g++-mingw-w64-x86-64-posix
     dpkg-dev fakeroot lintian desktop-file-utils icoutils imagemagick man-db zip
+    emscripten chromium nodejs
 )
+# npm comes with some builds of nodejs; Debian's own nodejs needs its npm package.
+command -v npm > /dev/null || packages+=(npm)
 if [ "${1:-}" = "--with-wine" ]; then
     packages+=(wine wine64 pulseaudio pulseaudio-utils fonts-wine imagemagick zip)
 fi
@@ -31,4 +34,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -qq
     DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
         --no-install-recommends "${missing[@]}"
+fi
+
+# The browser test's puppeteer-core (drives the Debian chromium), into tests/web/node_modules.
+web_test="$(dirname "$0")/../tests/web"
+if [ ! -d "$web_test/node_modules/puppeteer-core" ]; then
+    (cd "$web_test" && npm ci --no-audit --no-fund --loglevel=error)
 fi

@@ -32,6 +32,9 @@ cmake -S . -B build-mingw -DQUARN_CORE_ONLY=ON \
     { cat build-mingw.configure.log; exit 1; }
 cmake --build build-mingw -j"$jobs"
 
+echo "== the browser build in headless Chromium (scripts/test-web.sh)"
+scripts/test-web.sh
+
 echo "== the Windows program: cross build, and its tests under Wine (scripts/test-windows.sh)"
 scripts/test-windows.sh
 
