@@ -14,6 +14,7 @@ void GLWindow::setDefaults() {
     width = 640;
     height = 480;
     fullScreen = false;
+    desktopResolution = false;
     bitsPerPixel = 32;
     cancelled = false;
 }

@@ -10,6 +10,10 @@ class GLWindow {
     int32_t height = 480;
     int32_t bitsPerPixel = 32;
     bool fullScreen = false;
+    // The dialog's desktop choice: width x height are the desktop's own size on the
+    // monitor the program is on; full screen there is a borderless window covering
+    // that monitor (no display mode change), a window is maximized.
+    bool desktopResolution = false;
     bool cancelled = false;
     bool noSound = false;
 
@@ -47,6 +51,8 @@ class GLWindow {
     bool setup();
     bool create();
     bool isFullScreen() const { return fullScreen; }
+    // Full screen by a display mode change (the dialog's five resolutions).
+    bool changesDisplayMode() const { return fullScreen && !desktopResolution; }
     void enterFullScreen();
     // Handles at most one pending window event, then shows the frame.
     void present();

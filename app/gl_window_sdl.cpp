@@ -32,10 +32,18 @@ SDL_Scancode scancodeForVirtualKey(int virtualKey) {
 
 // The window in and out of full screen on its desktop, at the desktop's own size
 // (no display mode change); the picture follows the drawable.
+// A window that opened in full screen on the desktop comes back framed, resizable and
+// maximized.
 void toggleDesktopFullScreen(GLWindow& w) {
     SDL_Window* window = sdlWindow(w);
-    bool on = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    bool on = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_SetWindowFullscreen(window, on ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (on && (SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS)) {
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowResizable(window, SDL_TRUE);
+        SDL_MaximizeWindow(window);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
     SDL_GL_GetDrawableSize(window, &w.drawableWidth, &w.drawableHeight);
 }
 
@@ -47,12 +55,12 @@ void handleEvent(GLWindow& w, const SDL_Event& event) {
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
             w.quitRequested = true;
-        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !w.fullScreen)
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !w.changesDisplayMode())
             SDL_GL_GetDrawableSize(sdlWindow(w), &w.drawableWidth, &w.drawableHeight);
         break;
     case SDL_KEYDOWN:
         pressedSince[event.key.keysym.scancode] = true;
-        if (!w.fullScreen && !event.key.repeat &&
+        if (!w.changesDisplayMode() && !event.key.repeat &&
             (event.key.keysym.scancode == SDL_SCANCODE_F11 ||
              (event.key.keysym.scancode == SDL_SCANCODE_RETURN && (event.key.keysym.mod & KMOD_ALT))))
             toggleDesktopFullScreen(w);
@@ -100,11 +108,16 @@ bool GLWindow::create() {
     int x = 0;
     int y = 0;
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    SDL_DisplayMode mode;
+    if (desktopResolution && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        // The desktop's size of the display the window opens on.
+        width = mode.w;
+        height = mode.h;
+    }
     if (fullScreen) {
         flags |= SDL_WINDOW_BORDERLESS;
     } else {
-        flags |= SDL_WINDOW_RESIZABLE;
-        SDL_DisplayMode mode;
+        flags |= SDL_WINDOW_RESIZABLE | (desktopResolution ? SDL_WINDOW_MAXIMIZED : 0);
         if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
             x = mode.w / 2 - width / 2;
             y = mode.h / 2 - height / 2;
@@ -136,11 +149,22 @@ bool GLWindow::create() {
     }
     findFrameRate(*this);
     glViewport(0, 0, width, height);
+    // At the desktop's size the shape is the desktop's: bars or fill from the start.
+    if (desktopResolution)
+        SDL_GL_GetDrawableSize(sdlWindow(*this), &drawableWidth, &drawableHeight);
     return true;
 }
 
 void GLWindow::enterFullScreen() {
     SDL_Window* w = sdlWindow(*this);
+    if (desktopResolution) {
+        // A borderless window covering its display, the display mode unchanged.
+        SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_ShowWindow(w);
+        SDL_RaiseWindow(w);
+        SDL_GL_GetDrawableSize(w, &drawableWidth, &drawableHeight);
+        return;
+    }
     // The display must offer exactly width x height; SDL would otherwise pick the next
     // larger mode and the demo would not be at the resolution chosen.
     SDL_DisplayMode wanted;

@@ -1,5 +1,7 @@
 // The render window on Windows: a Win32 window of the class "OpenGL" with a WGL
-// rendering context, full screen through a display mode change.
+// rendering context, full screen through a display mode change, or at the desktop's
+// own size as a borderless window covering the monitor (the dialog's desktop choice,
+// F11, Alt+Enter). The window can be resized and maximized; the picture follows.
 #include "app/gl_window.h"
 
 #include "log/log.h"
@@ -54,6 +56,82 @@ void buildPixelFormat(int bitsPerPixel) {
     pixelFormatBuilt = true;
 }
 
+// The monitor's rectangle: the one the window is on, or the primary one.
+RECT monitorRect(HWND window) {
+    MONITORINFO monitor;
+    std::memset(&monitor, 0, sizeof monitor);
+    monitor.cbSize = sizeof monitor;
+    HMONITOR handle = window ? MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY)
+                             : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (!GetMonitorInfoA(handle, &monitor))
+        SetRect(&monitor.rcMonitor, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return monitor.rcMonitor;
+}
+
+const DWORD WINDOWED_STYLE = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                             WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+const DWORD POPUP_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+// Full screen on the desktop: a borderless window covering its monitor, the display
+// mode unchanged. Leaving it restores the framed window where it was (maximized when
+// it opened in full screen).
+struct DesktopFullScreen {
+    bool on = false;
+    WINDOWPLACEMENT placement = {};
+    bool placementSaved = false;
+};
+DesktopFullScreen desktopFullScreen;
+
+void coverMonitor(HWND window) {
+    RECT area = monitorRect(window);
+    SetWindowLongA(window, GWL_STYLE,
+                   static_cast<LONG>(POPUP_STYLE | (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)));
+    SetWindowPos(window, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    desktopFullScreen.on = true;
+}
+
+void toggleDesktopFullScreen(HWND window) {
+    if (!desktopFullScreen.on) {
+        desktopFullScreen.placement.length = sizeof desktopFullScreen.placement;
+        desktopFullScreen.placementSaved = GetWindowPlacement(window, &desktopFullScreen.placement) != FALSE;
+        coverMonitor(window);
+        return;
+    }
+    desktopFullScreen.on = false;
+    SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WINDOWED_STYLE | WS_VISIBLE));
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    if (desktopFullScreen.placementSaved) {
+        SetWindowPlacement(window, &desktopFullScreen.placement);
+    } else {
+        ShowWindow(window, SW_MAXIMIZE);
+        ShowCursor(TRUE); // hidden since the window opened in full screen
+        activeWindow->fullScreen = false;
+    }
+}
+
+// The drawable follows the client area once it differs from the size chosen (so the
+// dialog's resolutions keep the design's stretched picture until the window changes).
+void followClientSize(GLWindow& w, WPARAM kind, LPARAM size) {
+    int32_t width = LOWORD(size);
+    int32_t height = HIWORD(size);
+    if (kind == SIZE_MINIMIZED || width <= 0 || height <= 0 || w.changesDisplayMode())
+        return;
+    if (w.drawableWidth > 0 || w.desktopResolution || width != w.width || height != w.height) {
+        w.drawableWidth = width;
+        w.drawableHeight = height;
+    }
+}
+
+// F11, and Alt+Enter (Alt held: bit 29 of the key data), toggle full screen on the
+// desktop; a key held down (bit 30, repeats) does not.
+bool isFullScreenToggle(UINT message, WPARAM key, LPARAM data) {
+    if (data & (1L << 30))
+        return false;
+    return (message == WM_KEYDOWN && key == VK_F11) ||
+           (message == WM_SYSKEYDOWN && key == VK_RETURN && (data & (1L << 29)));
+}
+
 // Closing the window (close box, Alt+F4, the taskbar) asks the demo to end: the
 // main loop sees quitRequested and shuts down in order, releasing the GL context
 // before the window. So WM_CLOSE does not destroy the window here, and does not
@@ -72,6 +150,20 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_QUIT:
         activeWindow->quitRequested = true;
+        break;
+    case WM_SIZE:
+        followClientSize(*activeWindow, wParam, lParam);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (isFullScreenToggle(message, wParam, lParam) && !activeWindow->changesDisplayMode()) {
+            toggleDesktopFullScreen(window);
+            return 0;
+        }
+        break;
+    case WM_SYSCHAR:
+        if (wParam == '\r')
+            return 0; // Alt+Enter: no beep
         break;
     default:
         break;
@@ -111,10 +203,9 @@ struct WindowStyles {
 WindowStyles chooseStyles(bool fullScreen) {
     if (fullScreen) {
         ShowCursor(FALSE);
-        return {WS_EX_APPWINDOW, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN};
+        return {WS_EX_APPWINDOW, POPUP_STYLE};
     }
-    return {WS_EX_APPWINDOW | WS_EX_WINDOWEDGE,
-            WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN};
+    return {WS_EX_APPWINDOW | WS_EX_WINDOWEDGE, WINDOWED_STYLE};
 }
 
 // The window, created hidden: the client area is width x height, centred by the
@@ -188,6 +279,13 @@ void findFrameRate(GLWindow& w) {
 bool GLWindow::create() {
     activeWindow = this;
     windowGone = false;
+    desktopFullScreen = DesktopFullScreen();
+    if (desktopResolution) {
+        // The desktop's size of the monitor the window opens on.
+        RECT area = monitorRect(nullptr);
+        width = area.right - area.left;
+        height = area.bottom - area.top;
+    }
     instance = GetModuleHandleA(nullptr);
     registerWindowClass(static_cast<HINSTANCE>(instance));
     window = createHiddenWindow(*this, chooseStyles(fullScreen));
@@ -196,7 +294,7 @@ bool GLWindow::create() {
     createRenderContext(*this);
     // A full-screen window stays hidden until enterFullScreen.
     if (!fullScreen) {
-        ShowWindow(hwndOf(*this), SW_SHOW);
+        ShowWindow(hwndOf(*this), desktopResolution ? SW_MAXIMIZE : SW_SHOW);
         SetForegroundWindow(hwndOf(*this));
         SetFocus(hwndOf(*this));
     }
@@ -206,6 +304,12 @@ bool GLWindow::create() {
 }
 
 void GLWindow::enterFullScreen() {
+    if (desktopResolution) {
+        coverMonitor(hwndOf(*this));
+        SetForegroundWindow(hwndOf(*this));
+        SetFocus(hwndOf(*this));
+        return;
+    }
     // 1.
     DEVMODEA screenSettings;
     std::memset(&screenSettings, 0, sizeof screenSettings);
@@ -256,7 +360,8 @@ void GLWindow::destroy() {
 
     // 1. Back to the desktop's display mode.
     if (fullScreen) {
-        ChangeDisplaySettingsA(nullptr, 0);
+        if (changesDisplayMode())
+            ChangeDisplaySettingsA(nullptr, 0);
         ShowCursor(TRUE);
     }
 

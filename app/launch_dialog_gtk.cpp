@@ -1,8 +1,7 @@
-// The launch dialog on Linux, with GTK 3: resolution, full screen and no sound are
-// chosen before the render window exists. Every click writes its choice into the
-// GLWindow at once; Run! ends the dialog, Cancel (or Escape, or the close box) ends it
-// with `cancelled` set. Enter activates the focused button, or Run! when no button has
-// the focus.
+// The launch dialog on Linux, with GTK 3: resolution (one of five, or the desktop's
+// own), full screen, filling the screen and no sound are chosen before the render window exists. Every click
+// writes its choice into the GLWindow at once; Run! ends the dialog, Cancel (or Escape, or the close box)
+// ends it with `cancelled` set. Enter activates the focused button, or Run! when no button has the focus.
 //
 // The controls sit where the dialog template puts them, in dialog units: a quarter of
 // the font's average character width across, an eighth of its height down.
@@ -27,6 +26,9 @@ struct Resolution {
     Box box;
 };
 
+const Box DESKTOP_BOX = {137, 127, 110, 13};
+const Box FILL_BOX = {137, 141, 110, 13};
+
 const Resolution RESOLUTIONS[] = {
     {"400x300", 400, 300, {27, 27, 46, 13}},      {"640x480", 640, 480, {27, 44, 43, 12}},
     {"800x600", 800, 600, {74, 29, 45, 9}},       {"1024x768", 1024, 768, {74, 44, 46, 11}},
@@ -46,10 +48,14 @@ struct Dialog {
     GtkWidget* fixed = nullptr;
     GtkWidget* run = nullptr;
     GtkWidget* cancel = nullptr;
-    GtkWidget* radios[G_N_ELEMENTS(RESOLUTIONS)] = {};
+    // The five resolutions, then the desktop's own.
+    GtkWidget* radios[G_N_ELEMENTS(RESOLUTIONS) + 1] = {};
     ResolutionChoice* choices = nullptr;
+    Resolution desktop = {nullptr, 640, 480, DESKTOP_BOX};
+    char desktopLabel[64] = "";
     GtkWidget* fullScreen = nullptr;
     GtkWidget* noSound = nullptr;
+    GtkWidget* fill = nullptr;
     int baseX = 6;  // average character width in pixels
     int baseY = 13; // character height in pixels
     bool done = false;
@@ -137,6 +143,7 @@ void onResolution(GtkToggleButton* button, gpointer data) {
     const ResolutionChoice& choice = *static_cast<ResolutionChoice*>(data);
     choice.dialog->window->width = choice.resolution->width;
     choice.dialog->window->height = choice.resolution->height;
+    choice.dialog->window->desktopResolution = choice.resolution == &choice.dialog->desktop;
 }
 
 void onFullScreen(GtkToggleButton* button, gpointer data) {
@@ -145,6 +152,31 @@ void onFullScreen(GtkToggleButton* button, gpointer data) {
 
 void onNoSound(GtkToggleButton* button, gpointer data) {
     static_cast<Dialog*>(data)->window->noSound = gtk_toggle_button_get_active(button) != FALSE;
+}
+
+void onFill(GtkToggleButton* button, gpointer data) {
+    static_cast<Dialog*>(data)->window->fill = gtk_toggle_button_get_active(button) != FALSE;
+}
+
+// The desktop's own size in pixels on the monitor the dialog opens on (the primary
+// one, where the render window opens too), and its label.
+void measureDesktop(Dialog& dialog) {
+    GdkDisplay* display = gtk_widget_get_display(dialog.toplevel);
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor)
+        monitor = gdk_display_get_monitor(display, 0);
+    if (monitor) {
+        GdkRectangle area;
+        gdk_monitor_get_geometry(monitor, &area);
+        int scale = gdk_monitor_get_scale_factor(monitor);
+        if (area.width > 0 && area.height > 0) {
+            dialog.desktop.width = area.width * scale;
+            dialog.desktop.height = area.height * scale;
+        }
+    }
+    g_snprintf(dialog.desktopLabel, sizeof dialog.desktopLabel, "Desktop (%dx%d)", dialog.desktop.width,
+               dialog.desktop.height);
+    dialog.desktop.label = dialog.desktopLabel;
 }
 
 // The dialog window, its font measured and the fixed layout that holds the controls.
@@ -157,6 +189,7 @@ void createWindow(Dialog& dialog) {
     gtk_window_set_position(toplevel, GTK_WIN_POS_CENTER);
     gtk_window_set_type_hint(toplevel, GDK_WINDOW_TYPE_HINT_DIALOG);
     measureFont(dialog);
+    measureDesktop(dialog);
 
     dialog.fixed = gtk_fixed_new();
     gtk_widget_set_size_request(dialog.fixed, pixelsAcross(dialog, DIALOG_WIDTH),
@@ -180,14 +213,16 @@ void addControls(Dialog& dialog, const GLWindow& window) {
     addLabel(dialog, "Resulution", {25, 13, 71, 14});
 
     GtkWidget* selected = nullptr;
-    for (size_t i = 0; i < G_N_ELEMENTS(RESOLUTIONS); ++i) {
-        const Resolution& resolution = RESOLUTIONS[i];
+    for (size_t i = 0; i < G_N_ELEMENTS(dialog.radios); ++i) {
+        const Resolution& resolution = i < G_N_ELEMENTS(RESOLUTIONS) ? RESOLUTIONS[i] : dialog.desktop;
         GtkWidget*& radio = dialog.radios[i];
         radio = i == 0 ? gtk_radio_button_new_with_label(nullptr, resolution.label)
                        : gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(dialog.radios[0]),
                                                                      resolution.label);
         place(dialog, radio, resolution.box);
-        if (resolution.width == window.width && resolution.height == window.height)
+        if (&resolution == &dialog.desktop ? window.desktopResolution
+                                           : !window.desktopResolution && resolution.width == window.width &&
+                                                 resolution.height == window.height)
             selected = radio;
         dialog.choices[i] = {&dialog, &resolution};
     }
@@ -200,10 +235,13 @@ void addControls(Dialog& dialog, const GLWindow& window) {
     dialog.noSound = gtk_check_button_new_with_label("No Sound");
     place(dialog, dialog.noSound, {25, 127, 103, 13});
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(dialog.noSound), window.noSound);
+    dialog.fill = gtk_check_button_new_with_label("Fill the screen");
+    place(dialog, dialog.fill, FILL_BOX);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(dialog.fill), window.fill);
 }
 
 // Tab order as in the template: Run!, Cancel, the resolutions (entered at the selected
-// one, arrows move within them), FullScreen, No Sound.
+// one, arrows move within them), FullScreen, No Sound, then Fill the screen.
 void setFocusChain(Dialog& dialog) {
     GList* chain = nullptr;
     chain = g_list_append(chain, dialog.run);
@@ -212,6 +250,7 @@ void setFocusChain(Dialog& dialog) {
         chain = g_list_append(chain, radio);
     chain = g_list_append(chain, dialog.fullScreen);
     chain = g_list_append(chain, dialog.noSound);
+    chain = g_list_append(chain, dialog.fill);
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     gtk_container_set_focus_chain(GTK_CONTAINER(dialog.fixed), chain);
     G_GNUC_END_IGNORE_DEPRECATIONS
@@ -220,10 +259,11 @@ void setFocusChain(Dialog& dialog) {
 
 // Connected after the initial states so that only the viewer's clicks write settings.
 void connectSignals(Dialog& dialog) {
-    for (size_t i = 0; i < G_N_ELEMENTS(RESOLUTIONS); ++i)
+    for (size_t i = 0; i < G_N_ELEMENTS(dialog.radios); ++i)
         g_signal_connect(dialog.radios[i], "toggled", G_CALLBACK(onResolution), &dialog.choices[i]);
     g_signal_connect(dialog.fullScreen, "toggled", G_CALLBACK(onFullScreen), &dialog);
     g_signal_connect(dialog.noSound, "toggled", G_CALLBACK(onNoSound), &dialog);
+    g_signal_connect(dialog.fill, "toggled", G_CALLBACK(onFill), &dialog);
     g_signal_connect(dialog.run, "clicked", G_CALLBACK(onRun), &dialog);
     g_signal_connect(dialog.cancel, "clicked", G_CALLBACK(onCancel), &dialog);
     g_signal_connect(dialog.toplevel, "delete-event", G_CALLBACK(onDelete), &dialog);
@@ -257,7 +297,7 @@ void runLaunchDialog(GLWindow& window) {
 
     Dialog dialog;
     dialog.window = &window;
-    ResolutionChoice choices[G_N_ELEMENTS(RESOLUTIONS)];
+    ResolutionChoice choices[G_N_ELEMENTS(dialog.radios)];
     dialog.choices = choices;
     createWindow(dialog);
     addControls(dialog, window);

@@ -11,8 +11,11 @@
 #define IDC_RES_800X600 1009
 #define IDC_RES_1024X768 1010
 #define IDC_RES_1280X1024 1013
+/* Inside the range of the five, so CheckRadioButton covers it too. */
+#define IDC_RES_DESKTOP 1011
 #define IDC_FULLSCREEN 1014
 #define IDC_NOSOUND 1031
+#define IDC_FILL 1032
 
 /* The program's icon. */
 #define IDI_QUARN 100

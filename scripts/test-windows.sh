@@ -139,7 +139,7 @@ start() {
     shift
     rm -rf "$run"
     cp -R "$root/dist/quarn-win64" "$run"
-    wine explorer /desktop=Default,1024x768 > /dev/null 2>&1 &
+    wine explorer "/desktop=Default,${desktop_size:-1024x768}" > /dev/null 2>&1 &
     window_id "Default - Wine desktop" 60 > /dev/null || true
     (
         set +e # the exit code is what is looked at
@@ -397,6 +397,29 @@ for mode in "640 480 Tab Tab Tab" "800 600 Tab Tab Down Tab"; do
         fail "full screen at ${width}x$height: exit code $exitcode, window ($window_geometry), display ($desktop_geometry)"
     fi
 done
+
+# Full screen at the desktop's own size: Down four times from 640x480 reaches the
+# desktop choice (last in the group). The virtual desktop is made 1152x720, a size no
+# display mode has: the window covers it and the mode stays as it is.
+desktop_size=1152x720 start fullscreen-desktop
+unset desktop_size
+window_geometry=""
+desktop_geometry=""
+if dialog=$(window_id "$DIALOG" 15); then
+    keys "$dialog" Tab Tab Down Down Down Down Tab space Return
+    if render=$(window_id "$RENDER" 15); then
+        sleep 2
+        window_geometry=$(geometry "$render")
+        desktop_geometry=$(geometry "$(xdotool search --name '^Default - Wine desktop$' | head -1)")
+        answer "$render" Escape || true
+    fi
+fi
+finish 15
+if [ "$exitcode" = 0 ] && [ "$window_geometry" = "0 0 1152 720" ] && [ "$desktop_geometry" = "0 0 1152 720" ]; then
+    pass "full screen at the desktop's size: borderless window covering the 1152x720 desktop, no mode change"
+else
+    fail "full screen at the desktop's size: exit code $exitcode, window ($window_geometry), display ($desktop_geometry)"
+fi
 
 # A missing scene file ends the program at start-up, even one that is never shown.
 if [ "$loads_scenes" = yes ]; then

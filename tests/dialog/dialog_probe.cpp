@@ -93,7 +93,8 @@ int main() {
     window.setDefaults();
     g_timeout_add(50, lookForDialog, nullptr);
     runLaunchDialog(window);
-    std::printf("settings width=%d height=%d fullScreen=%d noSound=%d cancelled=%d\n", window.width,
-                window.height, window.fullScreen ? 1 : 0, window.noSound ? 1 : 0, window.cancelled ? 1 : 0);
+    std::printf("settings width=%d height=%d fullScreen=%d noSound=%d cancelled=%d desktop=%d fill=%d\n",
+                window.width, window.height, window.fullScreen ? 1 : 0, window.noSound ? 1 : 0,
+                window.cancelled ? 1 : 0, window.desktopResolution ? 1 : 0, window.fill ? 1 : 0);
     return 0;
 }

@@ -8,6 +8,8 @@ set -uo pipefail
 
 : "${DIALOG_PROBE:?}" "${DIALOG_X_TOOL:?}" "${QUARN:?}" "${DISPLAY:?}"
 failures=0
+# The screen's size, which the desktop choice shows and takes.
+screen_size=$(xdpyinfo 2> /dev/null | awk '/dimensions:/ { print $2; exit }')
 probe_pid=""
 
 fail() {
@@ -125,6 +127,8 @@ check_opening_state() {
         "FullScreen|check|123|45|53|12"
         "Contact: vornik@example.org|label|137|71|106|17"
         "No Sound|check|25|127|103|13"
+        "Desktop (${screen_size})|radio|137|127|110|13"
+        "Fill the screen|check|137|141|110|13"
     )
     [ "$(grep -c '^control ' probe.out)" -eq ${#expected[@]} ] || fail "$(grep -c '^control ' probe.out) controls"
     local entry text kind ux uy uw uh got gx gy gw gh active focused
@@ -146,7 +150,7 @@ check_opening_state() {
         fi
         case "$text" in
         640x480) [ "$active" = 1 ] || fail "640x480 is not shown selected" ;;
-        400x300 | 800x600 | 1024x768 | 1280x1024 | FullScreen | "No Sound")
+        400x300 | 800x600 | 1024x768 | 1280x1024 | FullScreen | "No Sound" | Desktop* | "Fill the screen")
             [ "$active" = 0 ] || fail "'$text' is shown set" ;;
         esac
         [ "$focused" = $([ "$text" = "Run!" ] && echo 1 || echo 0) ] || fail "focus on '$text' is $focused"
@@ -158,7 +162,7 @@ scenario_enter_runs_with_the_defaults() {
     check_opening_state
     "$DIALOG_X_TOOL" shot launch-dialog.png "$window" || fail "no screenshot"
     xdotool key Return
-    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=0"
+    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=0 desktop=0 fill=0"
 }
 
 scenario_clicks() {
@@ -170,7 +174,23 @@ scenario_clicks() {
     click_toggle "No Sound" 1
     click_toggle "No Sound" 0
     click "Run!"
-    finish_probe "width=800 height=600 fullScreen=1 noSound=0 cancelled=0"
+    finish_probe "width=800 height=600 fullScreen=1 noSound=0 cancelled=0 desktop=0 fill=0"
+}
+
+# The desktop's own size (the screen's), with FullScreen and Fill the screen; another
+# resolution afterwards takes the desktop choice back.
+scenario_desktop_and_fill() {
+    start_probe "Desktop, FullScreen, Fill the screen" || return
+    click_toggle "Desktop (${screen_size})" 1
+    click_toggle FullScreen 1
+    click_toggle "Fill the screen" 1
+    click Run!
+    finish_probe "width=${screen_size%x*} height=${screen_size#*x} fullScreen=1 noSound=0 cancelled=0 desktop=1 fill=1"
+    start_probe "Desktop, then 400x300" || return
+    click_toggle "Desktop (${screen_size})" 1
+    click_toggle 400x300 1
+    click Run!
+    finish_probe "width=400 height=300 fullScreen=0 noSound=0 cancelled=0 desktop=0 fill=0"
 }
 
 scenario_keyboard() {
@@ -188,34 +208,34 @@ scenario_keyboard() {
     xdotool key Tab space
     wait_for '^toggled 1 No Sound$' probe.out
     xdotool key Return
-    finish_probe "width=${picked%x*} height=${picked#*x} fullScreen=0 noSound=1 cancelled=0"
+    finish_probe "width=${picked%x*} height=${picked#*x} fullScreen=0 noSound=1 cancelled=0 desktop=0 fill=0"
 }
 
 scenario_enter_on_cancel() {
     start_probe "Enter with the focus on Cancel" || return
     # Run! -> Cancel: Enter activates the focused button.
     xdotool key Tab Return
-    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=1"
+    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=1 desktop=0 fill=0"
 }
 
 scenario_cancel_button() {
     start_probe "Cancel" || return
     click_toggle 1024x768 1
     click Cancel
-    finish_probe "width=1024 height=768 fullScreen=0 noSound=0 cancelled=1"
+    finish_probe "width=1024 height=768 fullScreen=0 noSound=0 cancelled=1 desktop=0 fill=0"
 }
 
 scenario_escape() {
     start_probe "Escape" || return
     xdotool key Escape
-    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=1"
+    finish_probe "width=640 height=480 fullScreen=0 noSound=0 cancelled=1 desktop=0 fill=0"
 }
 
 scenario_close_box() {
     start_probe "close box" || return
     click_toggle FullScreen 1
     "$DIALOG_X_TOOL" close "$window" || fail "close request not sent"
-    finish_probe "width=640 height=480 fullScreen=1 noSound=0 cancelled=1"
+    finish_probe "width=640 height=480 fullScreen=1 noSound=0 cancelled=1 desktop=0 fill=0"
 }
 
 scenario_no_display() {
@@ -224,7 +244,7 @@ scenario_no_display() {
     out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$DIALOG_PROBE" 2> /dev/null)
     local code=$?
     [ "$code" -eq 0 ] || fail "probe exit code $code"
-    [ "$(echo "$out" | tail -1)" = "settings width=640 height=480 fullScreen=0 noSound=0 cancelled=0" ] ||
+    [ "$(echo "$out" | tail -1)" = "settings width=640 height=480 fullScreen=0 noSound=0 cancelled=0 desktop=0 fill=0" ] ||
         fail "got '$out'"
     # The program goes on to the render window, which says there is no display.
     local dir
@@ -272,6 +292,7 @@ close_box() { "$DIALOG_X_TOOL" close "$1"; }
 trap stop_probe EXIT
 scenario_enter_runs_with_the_defaults
 scenario_clicks
+scenario_desktop_and_fill
 scenario_keyboard
 scenario_enter_on_cancel
 scenario_cancel_button

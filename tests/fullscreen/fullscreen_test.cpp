@@ -93,6 +93,22 @@ TEST_F(FullScreenTest, FillsTheScreenWhenTheModeExists) {
     EXPECT_EQ(gWindow.window, nullptr);
 }
 
+// The dialog's desktop choice: the screen's own size, full screen on the desktop (no
+// mode to look for, no question), and the picture shaped for the drawable.
+TEST_F(FullScreenTest, DesktopChoiceCoversTheScreenAtItsOwnSize) {
+    gWindow.desktopResolution = true;
+    ASSERT_TRUE(gWindow.create());
+    EXPECT_EQ(gWindow.width, 1280);
+    EXPECT_EQ(gWindow.height, 1024);
+    gWindow.enterFullScreen();
+    Uint32 flags = SDL_GetWindowFlags(window());
+    EXPECT_EQ(flags & SDL_WINDOW_FULLSCREEN_DESKTOP, static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
+    EXPECT_EQ(gWindow.drawableWidth, 1280);
+    EXPECT_EQ(gWindow.drawableHeight, 1024);
+    EXPECT_EQ(desktop().w, 1280);
+}
+
 TEST_F(FullScreenTest, UnsupportedModeAnsweredYesGoesOnInTheWindow) {
     gWindow.width = 800;
     gWindow.height = 600;

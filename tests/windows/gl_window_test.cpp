@@ -49,7 +49,7 @@ TEST(GLWindow, WindowedCreateBuildsTheDescribedWindowAndContext) {
     const LONG windowed =
         WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     EXPECT_EQ(style & windowed, windowed);
-    EXPECT_EQ(style & WS_THICKFRAME, 0);
+    EXPECT_NE(style & WS_THICKFRAME, 0); // resizable
     EXPECT_TRUE(IsWindowVisible(hwnd(window)));
     LONG exStyle = GetWindowLongA(hwnd(window), GWL_EXSTYLE);
     EXPECT_EQ(exStyle & (WS_EX_APPWINDOW | WS_EX_WINDOWEDGE), WS_EX_APPWINDOW | WS_EX_WINDOWEDGE);
@@ -199,4 +199,65 @@ TEST(GLWindowDeathTest, UnsupportedFullScreenModeAnsweredNoEnds) {
             window.enterFullScreen();
         },
         ::testing::ExitedWithCode(1), "Program Will Now Close");
+}
+
+// The dialog's desktop choice: full screen is a popup covering the monitor at the
+// desktop's size, the mode unchanged; F11 leaves it for a maximized framed window and
+// the drawable follows every size.
+TEST(GLWindow, DesktopFullScreenCoversTheMonitorWithoutAModeChangeAndF11Leaves) {
+    FatalThrows fatal;
+    DEVMODEA desktop = currentMode();
+    GLWindow window = sized(640, 480, true);
+    window.desktopResolution = true;
+    ASSERT_TRUE(window.create());
+    EXPECT_EQ(window.width, static_cast<int32_t>(desktop.dmPelsWidth));
+    EXPECT_EQ(window.height, static_cast<int32_t>(desktop.dmPelsHeight));
+    window.enterFullScreen();
+    RECT frame;
+    GetWindowRect(hwnd(window), &frame);
+    EXPECT_EQ(frame.left, 0);
+    EXPECT_EQ(frame.top, 0);
+    EXPECT_EQ(frame.right, static_cast<LONG>(desktop.dmPelsWidth));
+    EXPECT_EQ(frame.bottom, static_cast<LONG>(desktop.dmPelsHeight));
+    EXPECT_TRUE(GetWindowLongA(hwnd(window), GWL_STYLE) & WS_POPUP);
+    EXPECT_EQ(window.drawableWidth, window.width);
+    EXPECT_EQ(window.drawableHeight, window.height);
+    EXPECT_EQ(currentMode().dmPelsWidth, desktop.dmPelsWidth);
+
+    SendMessageA(hwnd(window), WM_KEYDOWN, VK_F11, 1);
+    EXPECT_TRUE(GetWindowLongA(hwnd(window), GWL_STYLE) & WS_CAPTION);
+    RECT client;
+    GetClientRect(hwnd(window), &client);
+    EXPECT_EQ(window.drawableWidth, client.right);
+    EXPECT_EQ(window.drawableHeight, client.bottom);
+    EXPECT_LT(client.bottom, window.height); // the caption takes its part
+    window.destroy();
+    EXPECT_EQ(currentMode().dmPelsWidth, desktop.dmPelsWidth);
+}
+
+// A window at one of the dialog's sizes keeps the design's picture (no drawable size)
+// until it changes size; Alt+Enter covers the monitor and comes back.
+TEST(GLWindow, ResizingAndAltEnterGiveTheDrawableItsNewSize) {
+    FatalThrows fatal;
+    GLWindow window = sized(400, 300);
+    ASSERT_TRUE(window.create());
+    pumpMessages(100);
+    EXPECT_EQ(window.drawableWidth, 0);
+    RECT frame = {0, 0, 500, 250};
+    AdjustWindowRectEx(&frame, GetWindowLongA(hwnd(window), GWL_STYLE), FALSE,
+                       GetWindowLongA(hwnd(window), GWL_EXSTYLE));
+    SetWindowPos(hwnd(window), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(window.drawableWidth, 500);
+    EXPECT_EQ(window.drawableHeight, 250);
+
+    const LPARAM altDown = 1 | (1L << 29);
+    SendMessageA(hwnd(window), WM_SYSKEYDOWN, VK_RETURN, altDown);
+    DEVMODEA mode = currentMode();
+    EXPECT_EQ(window.drawableWidth, static_cast<int32_t>(mode.dmPelsWidth));
+    EXPECT_EQ(window.drawableHeight, static_cast<int32_t>(mode.dmPelsHeight));
+    SendMessageA(hwnd(window), WM_SYSKEYDOWN, VK_RETURN, altDown);
+    EXPECT_EQ(window.drawableWidth, 500);
+    EXPECT_EQ(window.drawableHeight, 250);
+    window.destroy();
 }

@@ -53,10 +53,24 @@ void press(UINT key) {
     PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
 }
 
+// The desktop choice's label: the size of the monitor the dialog is on.
+std::string desktopLabel(HWND dialog, int* width = nullptr, int* height = nullptr) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    int w = monitor.rcMonitor.right - monitor.rcMonitor.left;
+    int h = monitor.rcMonitor.bottom - monitor.rcMonitor.top;
+    if (width)
+        *width = w;
+    if (height)
+        *height = h;
+    return "Desktop (" + std::to_string(w) + "x" + std::to_string(h) + ")";
+}
+
 struct ControlLayout {
     const char* className;
     int id;
-    const char* text;
+    std::string text;
     LONG style; // besides WS_CHILD | WS_VISIBLE
     RECT units; // x, y, width, height in dialog units
 };
@@ -78,9 +92,11 @@ TEST(LaunchDialog, TemplateHoldsEveryControlAsLaidOut) {
         {"Button", IDC_RES_800X600, "800x600", BS_AUTORADIOBUTTON, {74, 29, 45, 9}},
         {"Button", IDC_RES_1024X768, "1024x768", BS_AUTORADIOBUTTON, {74, 44, 46, 11}},
         {"Button", IDC_RES_1280X1024, "1280x1024", BS_AUTORADIOBUTTON, {122, 28, 52, 12}},
+        {"Button", IDC_RES_DESKTOP, "", BS_AUTORADIOBUTTON, {137, 127, 110, 13}},
         {"Button", IDC_FULLSCREEN, "FullScreen", BS_AUTOCHECKBOX | WS_TABSTOP, {123, 45, 53, 12}},
         {"Static", -1, "Contact: vornik@example.org", WS_GROUP, {137, 71, 106, 17}},
         {"Button", IDC_NOSOUND, "No Sound", BS_AUTOCHECKBOX | WS_TABSTOP, {25, 127, 103, 13}},
+        {"Button", IDC_FILL, "Fill the screen", BS_AUTOCHECKBOX | WS_TABSTOP, {137, 141, 110, 13}},
     };
     GLWindow window = defaults();
     runDialog(window, [&](HWND dialog) {
@@ -97,13 +113,14 @@ TEST(LaunchDialog, TemplateHoldsEveryControlAsLaidOut) {
         HWND child = GetWindow(dialog, GW_CHILD);
         for (const ControlLayout& control : controls) {
             ASSERT_NE(child, nullptr) << "missing control " << control.text;
+            std::string expectedText = control.id == IDC_RES_DESKTOP ? desktopLabel(dialog) : control.text;
             char className[64] = "";
             char text[128] = "";
             GetClassNameA(child, className, sizeof className);
             GetWindowTextA(child, text, sizeof text);
-            EXPECT_STRCASEEQ(className, control.className) << control.text;
-            EXPECT_STREQ(text, control.text);
-            EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), control.id) << control.text;
+            EXPECT_STRCASEEQ(className, control.className) << expectedText;
+            EXPECT_EQ(text, expectedText);
+            EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(child))), control.id) << expectedText;
             // The style word holds exactly the template's bits, apart from what the
             // buttons change themselves: the focused push button shows as the default
             // one, and the checked radio button of a group becomes its tab stop.
@@ -112,17 +129,17 @@ TEST(LaunchDialog, TemplateHoldsEveryControlAsLaidOut) {
                 childStyle &= ~static_cast<LONG>(BS_DEFPUSHBUTTON);
             if ((control.style & 0xF) == BS_AUTORADIOBUTTON)
                 childStyle &= ~static_cast<LONG>(WS_TABSTOP);
-            EXPECT_EQ(childStyle, control.style | VISIBLE_CHILD) << control.text;
+            EXPECT_EQ(childStyle, control.style | VISIBLE_CHILD) << expectedText;
             // Position and size are converted from dialog units each on its own.
             RECT expected = control.units;
             MapDialogRect(dialog, &expected);
             RECT actual;
             GetWindowRect(child, &actual);
             MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
-            EXPECT_EQ(actual.left, expected.left) << control.text;
-            EXPECT_EQ(actual.top, expected.top) << control.text;
-            EXPECT_EQ(actual.right - actual.left, expected.right) << control.text;
-            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << control.text;
+            EXPECT_EQ(actual.left, expected.left) << expectedText;
+            EXPECT_EQ(actual.top, expected.top) << expectedText;
+            EXPECT_EQ(actual.right - actual.left, expected.right) << expectedText;
+            EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << expectedText;
             child = GetWindow(child, GW_HWNDNEXT);
         }
         EXPECT_EQ(child, nullptr) << "more controls than laid out";
@@ -134,8 +151,8 @@ TEST(LaunchDialog, OpensShowingTheSettingsItStartsFromAndRunKeepsThem) {
     GLWindow window = defaults();
     runDialog(window, [](HWND dialog) {
         EXPECT_TRUE(checked(dialog, IDC_RES_640X480));
-        for (int id : {IDC_RES_400X300, IDC_RES_800X600, IDC_RES_1024X768, IDC_RES_1280X1024, IDC_FULLSCREEN,
-                       IDC_NOSOUND})
+        for (int id : {IDC_RES_400X300, IDC_RES_800X600, IDC_RES_1024X768, IDC_RES_1280X1024, IDC_RES_DESKTOP,
+                       IDC_FULLSCREEN, IDC_NOSOUND, IDC_FILL})
             EXPECT_FALSE(checked(dialog, id)) << id;
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_RUN));
         click(dialog, IDC_RUN);
@@ -213,4 +230,25 @@ TEST(LaunchDialog, CancelEscapeAndTheCloseBoxCancelEnterRuns) {
         EXPECT_EQ(window.width, 640) << c.name;
         EXPECT_FALSE(window.noSound) << c.name;
     }
+}
+
+TEST(LaunchDialog, DesktopChoiceTakesTheMonitorSizeAndFillItsFlag) {
+    GLWindow window = defaults();
+    int width = 0;
+    int height = 0;
+    bool desktopAfterClick = false;
+    runDialog(window, [&](HWND dialog) {
+        desktopLabel(dialog, &width, &height);
+        click(dialog, IDC_RES_DESKTOP);
+        EXPECT_FALSE(checked(dialog, IDC_RES_640X480));
+        EXPECT_FALSE(checked(dialog, IDC_FULLSCREEN)); // same ID range, not touched
+        desktopAfterClick = window.desktopResolution && window.width == width && window.height == height;
+        click(dialog, IDC_RES_1024X768);
+        click(dialog, IDC_FILL);
+        click(dialog, IDC_RUN);
+    });
+    EXPECT_TRUE(desktopAfterClick) << width << "x" << height;
+    EXPECT_FALSE(window.desktopResolution);
+    EXPECT_EQ(window.width, 1024);
+    EXPECT_TRUE(window.fill);
 }
