@@ -36,22 +36,24 @@ std::string bannerLine(const char* text) {
 
 } // namespace
 
-Log gLog(Log::FILE_OUTPUT);
+Log gLog(Log::FILE_OUTPUT, Log::Deferred{});
 
 void Log::setFatalHandler(FatalHandler handler) {
     fatalHandler = handler;
 }
 
+Log::Log(int flags_, Deferred) : flags(flags_) {
+    deferred_ = (flags & FILE_OUTPUT) != 0;
+    writeBanner();
+}
+
 Log::Log(int flags_) : flags(flags_) {
-    if (flags & FILE_OUTPUT) {
-        // A log that can't be created leaves the file output off; nothing else fails.
-        // It is opened without waiting: a FIFO of that name must not hold up the start.
-        std::string problem;
-        const std::string path = places::logFilePath(problem);
-        FileProblem openProblem = FileProblem::None;
-        file = path.empty() ? nullptr : openRegularFile(path.c_str(), FileAccess::WriteText, &openProblem);
-        places::reportLogFile(path, problem, file ? nullptr : fileProblemText(openProblem));
-    }
+    if (flags & FILE_OUTPUT)
+        openFile();
+    writeBanner();
+}
+
+void Log::writeBanner() {
     if (flags & CONSOLE) {
         if (!logconsole::open(*this))
             std::exit(1);
@@ -72,11 +74,35 @@ Log::Log(int flags_) : flags(flags_) {
     for (const char* text : framed)
         message("%s", bannerLine(text).c_str());
     message("%s", "*********************************");
+    constructed_ = true;
+}
+
+void Log::openFile() {
+    if (file || !(flags & FILE_OUTPUT) || (!deferred_ && constructed_))
+        return;
+    deferred_ = false;
+    // A log that can't be created leaves the file output off; nothing else fails.
+    // It is opened without waiting: a FIFO of that name must not hold up the start.
+    std::string problem;
+    const std::string path = places::logFilePath(problem);
+    FileProblem openProblem = FileProblem::None;
+    file = path.empty() ? nullptr : openRegularFile(path.c_str(), FileAccess::WriteText, &openProblem);
+    places::reportLogFile(path, problem, file ? nullptr : fileProblemText(openProblem));
+    if (file)
+        std::fputs(pending_.c_str(), file);
+    pending_.clear();
+    pending_.shrink_to_fit();
 }
 
 void Log::writeText(const char* text) {
     if (flags & CONSOLE)
         logconsole::append(*this, text);
+    if (deferred_ && !constructed_) {
+        pending_ += text;
+        return;
+    }
+    if (deferred_)
+        openFile();
     if ((flags & FILE_OUTPUT) && file)
         std::fputs(text, file);
 }
@@ -128,6 +154,8 @@ void Log::fail(const char* buffer, const char* detail) {
         std::fputs(shown.c_str(), stderr);
         if (shown.empty() || shown.back() != '\n')
             std::fputc('\n', stderr);
+        if (boxWithoutTerminal && !logconsole::errorsReachSomeone())
+            logconsole::showError(shown.c_str());
     }
     if (file)
         std::fflush(file);

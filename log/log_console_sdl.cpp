@@ -4,10 +4,14 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace logconsole {
 
-bool open(Log&) { return true; }
+bool open(Log&) {
+    return true;
+}
 
 void append(Log&, const char* text) {
     std::fputs(text, stderr);
@@ -17,6 +21,16 @@ void append(Log&, const char* text) {
 
 void showError(const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "ERROR: ", text, nullptr);
+}
+
+bool errorsReachSomeone() {
+    if (isatty(STDERR_FILENO))
+        return true;
+    struct stat info;
+    if (fstat(STDERR_FILENO, &info) != 0)
+        return false;
+    // A desktop's launcher hands the program a socket to the system log, or the null device.
+    return S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode);
 }
 
 } // namespace logconsole

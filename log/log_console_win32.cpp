@@ -50,4 +50,16 @@ void showError(const char* text) {
     MessageBoxA(nullptr, text, "ERROR: ", MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
+bool errorsReachSomeone() {
+    // A GUI program started by Explorer or a shortcut has no standard error at all.
+    HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD type = GetFileType(handle);
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE)
+        return true;
+    DWORD mode;
+    return type == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode); // a console, not NUL
+}
+
 } // namespace logconsole

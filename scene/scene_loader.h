@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <memory>
 
 class SceneLoader {
@@ -42,6 +43,10 @@ class SceneLoader {
     // Reads the whole file and returns the new scene; the caller owns it.
     // A missing or corrupt file ends the process through the log's error.
     Scene* load(const char* path);
+
+    // Said after where a missing scene file was looked for: what to do about it (the
+    // program sets where its files come from). Empty: nothing more.
+    static std::string missingFileAdvice;
 
     // When false, texture images are not read: textured objects keep texture 0.
     bool loadTextures = true;
