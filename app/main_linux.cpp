@@ -5,6 +5,7 @@
 #include "app/data_folder.h"
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "audio/music_player.h"
 #include "app/heap_tuning.h"
 #include "app/record.h"
 #include "log/log.h"
@@ -14,6 +15,10 @@
 #include <string>
 
 namespace {
+
+bool askToPlayWithoutMusic() {
+    return logconsole::askYesNo("No sound device could be opened. Play without music?", "VORNIK");
+}
 
 const char* const MISSING_FILE_ADVICE =
     "The demo reads its files (scene1.3ds .. scene6.3ds, their textures, demo.mp3) from the "
@@ -44,6 +49,7 @@ int main(int argc, char** argv) {
     // The log is made only now: a run that only answers --help or --version leaves none.
     gLog.openFile();
     gLog.boxWithoutTerminal = true;
+    MusicPlayer::playWithoutDevice = askToPlayWithoutMusic;
     SceneLoader::missingFileAdvice = MISSING_FILE_ADVICE;
     if (!enterDataFolder(commandLine, error)) {
         std::fprintf(stderr, "quarn: %s\n", error.c_str());

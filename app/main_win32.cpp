@@ -1,6 +1,7 @@
 // Entry point on Windows: the same demo driver as on Linux, in the one GUI thread.
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "audio/music_player.h"
 #include "log/file_places.h"
 #include "log/log.h"
 #include "scene/scene_loader.h"
@@ -9,6 +10,14 @@
 
 #include <mmsystem.h>
 #include <stdlib.h>
+
+namespace {
+
+bool askToPlayWithoutMusic() {
+    return logconsole::askYesNo("No sound device could be opened. Play without music?", "VORNIK");
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // A failed assert in a GUI program would wait for a dialog nobody sees when run
@@ -24,6 +33,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         "The demo reads its files (scene1.3ds .. scene6.3ds, their textures, demo.mp3) from the "
         "working folder, or from the folder of quarn.exe when the working folder has no "
         "scene1.3ds: keep every file of the zip beside quarn.exe.";
+    MusicPlayer::playWithoutDevice = askToPlayWithoutMusic;
     if (!entered)
         gLog.errorWithDetail(("Can't enter the folder " + data + ".").c_str(), "Ops! Could't found");
     // The pass pacing sleeps for the coarse part of each 20 ms pass: with the default

@@ -96,6 +96,9 @@ bool open(Log& log);
 void append(Log& log, const char* text);
 // Shows an error text in a blocking message box captioned "ERROR: ".
 void showError(const char* text);
+// Asks a question in a blocking Yes/No box (Enter is Yes, Escape is No); true for Yes.
+// A box that can't be shown counts as No.
+bool askYesNo(const char* text, const char* caption);
 // True when standard error leads to a person or a file: a terminal, a console, a pipe
 // or a file; false when nobody would read it (closed, the null device, a system log).
 bool errorsReachSomeone();

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +22,23 @@ void append(Log&, const char* text) {
 
 void showError(const char* text) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "ERROR: ", text, nullptr);
+}
+
+bool askYesNo(const char* text, const char* caption) {
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+    };
+    SDL_MessageBoxData box;
+    std::memset(&box, 0, sizeof box);
+    box.flags = SDL_MESSAGEBOX_WARNING;
+    box.title = caption;
+    box.message = text;
+    box.numbuttons = 2;
+    box.buttons = buttons;
+    int answer = 0;
+    // A box that can't be shown counts as No: nothing was agreed to.
+    return SDL_ShowMessageBox(&box, &answer) == 0 && answer == 1;
 }
 
 bool errorsReachSomeone() {

@@ -21,9 +21,31 @@ INT_PTR CALLBACK consoleProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
     return 0;
 }
 
+// While a Yes/No box is up: a message box without a Cancel button ignores Escape, so
+// Escape is turned into No here.
+HHOOK questionHook = nullptr;
+
+LRESULT CALLBACK escapeMeansNo(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
+        PostMessageA(GetAncestor(message->hwnd, GA_ROOT), WM_COMMAND, IDNO, 0);
+        return 1;
+    }
+    return CallNextHookEx(questionHook, code, wParam, lParam);
+}
+
 } // namespace
 
 namespace logconsole {
+
+bool askYesNo(const char* text, const char* caption) {
+    questionHook = SetWindowsHookExA(WH_MSGFILTER, escapeMeansNo, nullptr, GetCurrentThreadId());
+    int answer = MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    if (questionHook)
+        UnhookWindowsHookEx(questionHook);
+    questionHook = nullptr;
+    return answer == IDYES;
+}
 
 bool open(Log& log) {
     HWND console = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONSOLE), nullptr,

@@ -168,6 +168,9 @@ answer() {
 gone() { ! xwininfo -id "$1" 2> /dev/null | grep -q IsViewable; }
 
 # start RUN [ENV=VALUE...]: starts quarn.exe in its own copy of dist/quarn-win64/.
+# With start_in set, the working folder is that folder instead of the copy; with
+# no_terminal set, standard output and error go to the null device (as for a program
+# started from a menu) instead of RUN/stdout.txt and RUN/stderr.txt.
 # The Wine desktop is started and awaited first: started by quarn.exe itself while
 # other checks load the machine, it can come up too late for the program, which then
 # can make neither its dialog nor its window.
@@ -180,9 +183,13 @@ start() {
     window_id "Default - Wine desktop" 60 > /dev/null || true
     (
         set +e # the exit code is what is looked at
-        cd "$run" || exit
-        env "$@" wine quarn.exe > stdout.txt 2> stderr.txt
-        echo $? > exitcode
+        cd "${start_in:-$run}" || exit
+        if [ -n "${no_terminal:-}" ]; then
+            env "$@" wine "$run/quarn.exe" > /dev/null 2>&1
+        else
+            env "$@" wine "$run/quarn.exe" > "$run/stdout.txt" 2> "$run/stderr.txt"
+        fi
+        echo $? > "$run/exitcode"
     ) &
     current="$run"
 }
@@ -237,6 +244,17 @@ for exe in quarn.exe quarn-inspect.exe; do
         pass "$exe needs only system DLLs: $imports"
     fi
 done
+
+# The folder a viewer unpacks: the programs, README.txt and the data files the
+# repository tracks, nothing a developer's run left in data/.
+expected=$( (printf '%s\n' quarn.exe quarn-inspect.exe README.txt LICENSE.txt; git ls-files data | sed 's|^data/||') | sort)
+shipped=$(ls -A dist/quarn-win64 | sort)
+if [ "$shipped" = "$expected" ]; then
+    pass "the Windows folder holds the programs, README.txt, LICENSE.txt and the $(git ls-files data | wc -l) tracked data files"
+else
+    fail "the Windows folder differs from the tracked files: $(diff <(echo "$expected") <(echo "$shipped") | grep '^[<>]' | tr '\n' ' ')"
+fi
+grep -q "MIT" dist/quarn-win64/README.txt && pass "README.txt names the licence" || fail "README.txt names no licence"
 
 echo "== Windows: quarn-inspect.exe against the Linux inspector (scripts/compare-inspector.sh)"
 if scripts/compare-inspector.sh > "$work/inspect-compare.txt" 2>&1; then
@@ -470,19 +488,81 @@ if [ "$loads_scenes" = yes ]; then
     else
         fail "missing scene4.3ds: exit code $exitcode, log ends with: $(log_of "$current" | tail -c 80)"
     fi
+    # Started from a menu (no standard error to read), the reason is shown in a box.
+    no_terminal=1 start missing-box
+    no_terminal=""
+    rm -f "$current/scene4.3ds"
+    if dialog=$(window_id "$DIALOG" 15); then answer "$dialog" Return || true; fi
+    if box=$(window_id "ERROR: " 20); then
+        box_text=shown
+        answer "$box" Return || true
+    else
+        box_text="no box"
+    fi
+    finish 20
+    if [ "$box_text" = shown ] && [ "$exitcode" = 1 ]; then
+        pass "missing scene4.3ds without a terminal: an error box, then exit code 1"
+    else
+        fail "missing scene4.3ds without a terminal: $box_text, exit code $exitcode"
+    fi
+
+    # Started in another folder (a shortcut's "Start in"): the files beside quarn.exe.
+    mkdir -p "$work/elsewhere"
+    start_in="$work/elsewhere" start elsewhere
+    start_in=""
+    if dialog=$(window_id "$DIALOG" 15); then
+        answer "$dialog" Return || true
+        if render=$(window_id "$RENDER" 15); then
+            sleep 1
+            answer "$render" Escape || true
+        fi
+    fi
+    finish 20
+    if [ "$exitcode" = 0 ] && grep -q "Done reading scene6.3ds" "$current/QuarnWin32.log" 2> /dev/null &&
+        [ -z "$(ls -A "$work/elsewhere")" ]; then
+        pass "started in another folder: the files beside quarn.exe are read and the log written there, exit code 0"
+    else
+        fail "started in another folder: exit code $exitcode, $(tail -2 "$current/stderr.txt" 2> /dev/null)"
+    fi
 else
     skip "missing scene file (the program loads no scenes yet)"
 fi
 
 # With no sound device: fatal with sound on, fine with No Sound (Tab x4 reaches it).
 if grep -q '^\[SOUND\] Init BASS' "$viewer_run/stdout.txt"; then
+    # With sound on the viewer is asked; Escape (No) ends the program as before.
+    QUESTION="VORNIK"
     start nodevice "PULSE_SERVER=unix:$work/none.sock"
-    if dialog=$(window_id "$DIALOG" 15); then answer "$dialog" Return || true; fi
+    question=no
+    if dialog=$(window_id "$DIALOG" 15); then
+        answer "$dialog" Return || true
+        if box=$(window_id "$QUESTION" 20); then question=yes; answer "$box" Escape || question=stuck; fi
+    fi
     finish 20
-    if [ "$exitcode" = 1 ] && log_of "$current" | grep -q "Could not init bass"; then
-        pass "no sound device, sound on: exit code 1 and \"Could not init bass\""
+    if [ "$question" = yes ] && [ "$exitcode" = 1 ] && [ "$(log_of "$current" | tail -c 19)" = "Could not init bass" ]; then
+        pass "no sound device, sound on, Escape at the question: exit code 1 and \"Could not init bass\""
     else
-        fail "no sound device, sound on: exit code $exitcode"
+        fail "no sound device, sound on, Escape at the question: question $question, exit code $exitcode"
+    fi
+    # Yes plays the demo without music.
+    start nodevice-yes "PULSE_SERVER=unix:$work/none.sock"
+    question=no
+    if dialog=$(window_id "$DIALOG" 15); then
+        answer "$dialog" Return || true
+        if box=$(window_id "$QUESTION" 20); then
+            question=yes
+            answer "$box" Return || question=stuck
+            if render=$(window_id "$RENDER" 15); then
+                sleep 1
+                answer "$render" Escape || true
+            fi
+        fi
+    fi
+    finish 20
+    if [ "$question" = yes ] && [ "$exitcode" = 0 ] && ! grep -q '^\[SOUND\] Playing' "$current/stdout.txt"; then
+        pass "no sound device, Yes at the question: the demo runs silently, exit code 0"
+    else
+        fail "no sound device, Yes at the question: question $question, exit code $exitcode"
     fi
     start nosound "PULSE_SERVER=unix:$work/none.sock"
     if dialog=$(window_id "$DIALOG" 15); then

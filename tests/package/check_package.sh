@@ -17,6 +17,17 @@ for f in usr/bin/quarn-inspect usr/share/quarn/scene1.3ds usr/share/applications
     usr/share/icons/hicolor/256x256/apps/quarn.png usr/share/man/man1/quarn.1.gz usr/share/doc/quarn/copyright; do
     [ -e "$work/root/$f" ] || fail "the package lacks /$f"
 done
+# The data folder holds the repository's data files and nothing a run left in data/.
+tracked=$(cd "$(dirname "$0")/../.." && git ls-files data 2> /dev/null | sed 's|^data/||' | sort)
+if [ -n "$tracked" ]; then
+    [ "$(ls -A "$work/root/usr/share/quarn" | sort)" = "$tracked" ] ||
+        fail "/usr/share/quarn differs from the tracked data files: $(ls -A "$work/root/usr/share/quarn" | tr '\n' ' ')"
+fi
+grep -q "^License: Expat" "$work/root/usr/share/doc/quarn/copyright" || fail "the copyright file names no licence"
+man=$(zcat "$work/root/usr/share/man/man1/quarn.1.gz")
+for text in '\-\-part' '\-\-scene' 'quarn\-convert'; do
+    grep -qF -- "$text" <<< "$man" || fail "man quarn doesn't mention $text"
+done
 command -v desktop-file-validate > /dev/null &&
     { desktop-file-validate "$work/root/usr/share/applications/quarn.desktop" || fail "desktop entry"; }
 
