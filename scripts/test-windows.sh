@@ -508,7 +508,7 @@ if [ "$loads_scenes" = yes ]; then
 
     # Started in another folder (a shortcut's "Start in"): the files beside quarn.exe.
     mkdir -p "$work/elsewhere"
-    start_in="$work/elsewhere" start elsewhere
+    start_in="$work/elsewhere" start from-elsewhere
     start_in=""
     if dialog=$(window_id "$DIALOG" 15); then
         answer "$dialog" Return || true
@@ -613,6 +613,7 @@ else
     skip "the demo to its end (the program loads no scenes yet)"
 fi
 
+completed=yes
 elapsed=$(($(date +%s) - started))
 echo "Windows job: $passed passed, $failed failed, $skipped skipped in $elapsed s"
 [ "$failed" = 0 ]
