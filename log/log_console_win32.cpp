@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -28,8 +29,15 @@ HHOOK questionHook = nullptr;
 LRESULT CALLBACK escapeMeansNo(int code, WPARAM wParam, LPARAM lParam) {
     const MSG* message = reinterpret_cast<const MSG*>(lParam);
     if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
-        PostMessageA(GetAncestor(message->hwnd, GA_ROOT), WM_COMMAND, IDNO, 0);
-        return 1;
+        // Only a key meant for the box itself (a dialog window): the box's loop also
+        // carries the messages of the program's other windows.
+        HWND box = GetAncestor(message->hwnd, GA_ROOT);
+        char className[16] = "";
+        GetClassNameA(box, className, sizeof className);
+        if (std::strcmp(className, "#32770") == 0) {
+            PostMessageA(box, WM_COMMAND, IDNO, 0);
+            return 1;
+        }
     }
     return CallNextHookEx(questionHook, code, wParam, lParam);
 }

@@ -15,7 +15,7 @@ scripts/install-deps.sh
 if [ -x build/app/quarn ]; then
     step "2/3 Building (only what changed)"
 else
-    step "2/3 Building for the first time: about 5 minutes on 2 cores"
+    step "2/3 Building for the first time: about a minute on 2 idle cores"
 fi
 start=$SECONDS
 # Only the make progress lines reach the terminal, one per file; everything goes to build.log.

@@ -307,6 +307,7 @@ start run
 if dialog=$(window_id "$DIALOG" 15); then
     answer "$dialog" Return || true
     if render=$(window_id "$RENDER" 15); then
+        xprop -notype -id "$render" -f _NET_WM_ICON 32c _NET_WM_ICON > "$work/icon.txt" 2>&1 || true
         sleep 3
         colours=$(drawn_colours "$render" 640 480 10)
         answer "$render" Escape || true
@@ -324,6 +325,17 @@ else
     fail "Run! then Escape: exit code $exitcode, standard output: $(cat "$current/stdout.txt")"
 fi
 viewer_run="$current"
+# The render window shows the program's icon: its 32x32 image is the packaged one.
+shown_icon=$(tr -d ' ' < "$work/icon.txt" | cut -d= -f2 | tr ',' '\n' | awk 'NR == 1 && $1 != 32 {exit}
+    NR > 2 && NR <= 1026 {r += int($1 / 65536) % 256; g += int($1 / 256) % 256; b += $1 % 256}
+    END {if (NR > 1026) printf "%.1f %.1f %.1f", r / 1024, g / 1024, b / 1024}')
+own_icon=$(convert packaging/icons/quarn-32.png -background black -flatten \
+    -format '%[fx:round(mean.r*2550)/10] %[fx:round(mean.g*2550)/10] %[fx:round(mean.b*2550)/10]' info:)
+if [ -n "$shown_icon" ] && [ "$(printf '%.1f %.1f %.1f' $own_icon)" = "$shown_icon" ]; then
+    pass "the render window shows the program's icon"
+else
+    fail "the render window's icon (mean colour ${shown_icon:-none}) is not the program's ($own_icon)"
+fi
 loads_scenes=no
 grep -q "Done reading scene1.3ds" "$current/QuarnWin32.log" 2> /dev/null && loads_scenes=yes
 plays_music=no
