@@ -106,7 +106,8 @@ const char* usageText() {
 }
 
 const char* versionText() {
-    return "quarn " QUARN_VERSION "\n";
+    return "quarn " QUARN_VERSION "\n"
+           "Copyright (c) 2026 The Quarn developers. MIT licence, for the program and the demo's content.\n";
 }
 
 namespace {

@@ -8,6 +8,10 @@
 #include <string>
 
 // Enters the installed data folder when it is the one to use, first making the
-// command line's own paths (frames folder, video file) absolute against the folder the
+// command line's own paths (frames folder, video file, scene file) absolute against the folder the
 // program was started in. Returns false with a reason when the folder can't be entered.
 bool enterDataFolder(CommandLine& commandLine, std::string& error);
+
+// Where the textures of a --scene file are looked for: beside the scene file first,
+// then in the data folder (the working directory once the data folder is entered).
+void useSceneFileFolder(const std::string& sceneFile);

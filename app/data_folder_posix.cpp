@@ -1,6 +1,7 @@
 #include "app/data_folder.h"
 
 #include "log/file_places.h"
+#include "texture/texture.h"
 
 #include <cerrno>
 #include <climits>
@@ -37,6 +38,7 @@ bool enterDataFolder(CommandLine& commandLine, std::string& error) {
         return false;
     }
     commandLine.directory = absoluteAgainst(start, commandLine.directory);
+    commandLine.sceneFile = absoluteAgainst(start, commandLine.sceneFile);
     if (!commandLine.videoFile.empty())
         commandLine.videoFile = videoPath(start, commandLine.videoFile);
     if (chdir(data.c_str()) != 0) {
@@ -44,4 +46,10 @@ bool enterDataFolder(CommandLine& commandLine, std::string& error) {
         return false;
     }
     return true;
+}
+
+void useSceneFileFolder(const std::string& sceneFile) {
+    const size_t slash = sceneFile.rfind('/');
+    if (slash != std::string::npos)
+        setTextureFolders({sceneFile.substr(0, slash + 1), ""});
 }

@@ -163,7 +163,7 @@ int runDemo(DemoHost& host) {
     std::unique_ptr<MusicPlayer> music;
     if (host.hasMusic()) {
         music = std::make_unique<MusicPlayer>(host.soundOff());
-        if (!host.soundOff()) {
+        if (!host.soundOff() && music->ready) { // not ready: no device, and the viewer chose to go on
             music->loadStream("demo.mp3");
             music->play();
         }

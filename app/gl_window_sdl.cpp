@@ -188,21 +188,9 @@ void GLWindow::enterFullScreen() {
             SDL_SetWindowFullscreen(w, 0);
     }
     if (!ok) {
-        const SDL_MessageBoxButtonData buttons[] = {
-            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
-        };
-        SDL_MessageBoxData box;
-        std::memset(&box, 0, sizeof box);
-        box.flags = SDL_MESSAGEBOX_WARNING;
-        box.title = "VORNIK";
-        box.message = "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
-                      "Instead?";
-        box.numbuttons = 2;
-        box.buttons = buttons;
-        int answer = 0;
-        // A box that can't be shown counts as No: nothing was agreed to.
-        if (SDL_ShowMessageBox(&box, &answer) == 0 && answer == 1)
+        if (logconsole::askYesNo("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
+                                 "Windowed Mode Instead?",
+                                 "VORNIK"))
             fullScreen = false;
         else
             gLog.error("Program Will Now Close");

@@ -3,6 +3,7 @@
 // own size as a borderless window covering the monitor (the dialog's desktop choice,
 // F11, Alt+Enter). The window can be resized and maximized; the picture follows.
 #include "app/gl_window.h"
+#include "app/resource.h"
 
 #include "log/log.h"
 
@@ -185,7 +186,11 @@ void registerWindowClass(HINSTANCE instance) {
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    // The program's own icon (the one Explorer shows for quarn.exe) in the caption and
+    // the task bar; the system's generic one when the resource is missing.
+    windowClass.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUARN));
+    if (!windowClass.hIcon)
+        windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = nullptr;
     windowClass.lpszMenuName = nullptr;
@@ -321,11 +326,9 @@ void GLWindow::enterFullScreen() {
 
     // 2. If the mode can't be set, the viewer may go on in the window as created.
     if (ChangeDisplaySettingsA(&screenSettings, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-        if (MessageBoxA(
-                nullptr,
-                "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
-                "Instead?",
-                "VORNIK", MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        if (logconsole::askYesNo("The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use "
+                                 "Windowed Mode Instead?",
+                                 "VORNIK"))
             fullScreen = false;
         else
             gLog.error("Program Will Now Close");

@@ -5,12 +5,29 @@
 #include "app/data_folder.h"
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "audio/music_player.h"
 #include "app/heap_tuning.h"
 #include "app/record.h"
 #include "app/stop_signal.h"
+#include "log/log.h"
+#include "scene/scene_loader.h"
 
 #include <cstdio>
 #include <string>
+
+namespace {
+
+bool askToPlayWithoutMusic() {
+    return logconsole::askYesNo("No sound device could be opened. Play without music?", "VORNIK");
+}
+
+const char* const MISSING_FILE_ADVICE =
+    "The demo reads its files (scene1.3ds .. scene6.3ds, their textures, demo.mp3) from the "
+    "working folder, or from ../share/quarn beside the program's folder when the working folder "
+    "has no scene1.3ds: start quarn in the folder that holds them (data/ in the source tree), "
+    "or install the package again.";
+
+} // namespace
 
 int main(int argc, char** argv) {
     tuneHeapForDrawing();
@@ -30,10 +47,16 @@ int main(int argc, char** argv) {
     default:
         break;
     }
+    // The log is made only now: a run that only answers --help or --version leaves none.
+    gLog.openFile();
+    gLog.boxWithoutTerminal = true;
+    MusicPlayer::playWithoutDevice = askToPlayWithoutMusic;
+    SceneLoader::missingFileAdvice = MISSING_FILE_ADVICE;
     if (!enterDataFolder(commandLine, error)) {
         std::fprintf(stderr, "quarn: %s\n", error.c_str());
         return 1;
     }
+    useSceneFileFolder(commandLine.sceneFile);
     switch (commandLine.mode) {
     case CommandLine::CAPTURE:
         return runCapture(commandLine);

@@ -141,6 +141,8 @@ int runRecord(const CommandLine& commandLine) {
     run.sink = [&](const PresentedFrame& frame) {
         // ffmpeg starts with the first frame, once the scenes have loaded.
         if (!progress) {
+            // What the loader wrote comes out before the progress, not through it.
+            std::fflush(stdout);
             if (!recorder.start(commandLine.videoFile, frame.width, frame.height, fps,
                                 sound == Sound::WITH ? SOUNDTRACK : ""))
                 failRecording(recorder);

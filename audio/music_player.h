@@ -12,6 +12,10 @@ class MusicPlayer {
     // Initialises audio output; a failure ends the process, naming its cause. With
     // soundOff the audio system is not touched at all: nothing will be played.
     explicit MusicPlayer(bool soundOff = false);
+
+    // Asked when sound was wanted and no output device opens: true goes on without
+    // music (ready stays false), false ends the process as before. Unset: false.
+    static bool (*playWithoutDevice)();
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;
     ~MusicPlayer();

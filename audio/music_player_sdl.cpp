@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
@@ -38,7 +39,38 @@ std::string audioDeviceDetail() {
     return std::string("No audio output device could be opened.\n") + NO_SOUND_HINT;
 }
 
+// Sends standard error to the null device while alive: ALSA's library writes a line
+// for every device it tries and fails, before the program can say the one thing that
+// matters.
+class QuietStandardError {
+  public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0)
+            dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~QuietStandardError() { restore(); }
+    void restore() {
+        if (saved_ < 0)
+            return;
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+  private:
+    int saved_ = -1;
+};
+
 } // namespace
+
+bool (*MusicPlayer::playWithoutDevice)() = nullptr;
 
 struct MusicPlayerImpl {
     bool sdlAudio = false;        // SDL's audio subsystem was initialised by us
@@ -177,7 +209,9 @@ MusicPlayer::MusicPlayer(bool soundOff) {
         if (!self.decoderLibrary)
             fail("Could't load bass.dll",
                  std::string("The MP3 decoder could not be started.\n") + NO_SOUND_HINT);
+        QuietStandardError quiet;
         self.sdlAudio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        quiet.restore();
         if (!self.sdlAudio)
             fail("Could't load bass.dll", audioSystemDetail());
     }
@@ -199,9 +233,15 @@ MusicPlayer::MusicPlayer(bool soundOff) {
     wanted.userdata = &self;
     SDL_AudioSpec obtained;
     // No changes allowed: SDL converts to whatever the device needs.
-    self.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (self.device == 0)
+    {
+        QuietStandardError quiet;
+        self.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    }
+    if (self.device == 0) {
+        if (playWithoutDevice && playWithoutDevice())
+            return;
         fail("Could not init bass", audioDeviceDetail());
+    }
     ready = true;
 }
 

@@ -64,6 +64,8 @@ DWORD WINAPI refillBuffers(LPVOID parameter) {
 
 } // namespace
 
+bool (*MusicPlayer::playWithoutDevice)() = nullptr;
+
 MusicPlayer::MusicPlayer(bool soundOff) {
     // 1.
     mono = false;
@@ -97,6 +99,8 @@ MusicPlayer::MusicPlayer(bool soundOff) {
         waveOutOpen(&out->device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(out->bufferDone), 0,
                     CALLBACK_EVENT) != MMSYSERR_NOERROR) {
         out->device = nullptr;
+        if (playWithoutDevice && playWithoutDevice())
+            return;
         gLog.errorWithDetail(
             (std::string("No audio output device could be opened.\n") + NO_SOUND_HINT).c_str(),
             "Could not init bass");

@@ -36,8 +36,20 @@ foreach(program quarn quarn-inspect quarn-convert)
     endif()
 endforeach()
 
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION share/quarn
-    FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The demo's data as the repository holds it: tracked files only, so nothing a run
+# leaves in data/ (its log, a recording) is shipped. Outside a git checkout: the
+# scene, texture and music files.
+execute_process(COMMAND git ls-files -- data WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    OUTPUT_VARIABLE data_files RESULT_VARIABLE git_status ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(git_status EQUAL 0 AND data_files)
+    string(REPLACE "\n" ";" data_files "${data_files}")
+    list(TRANSFORM data_files PREPEND ${CMAKE_SOURCE_DIR}/)
+else()
+    file(GLOB data_files ${CMAKE_SOURCE_DIR}/data/*.3ds ${CMAKE_SOURCE_DIR}/data/*.jpg
+        ${CMAKE_SOURCE_DIR}/data/*.tga ${CMAKE_SOURCE_DIR}/data/*.mp3)
+endif()
+install(FILES ${data_files} DESTINATION share/quarn
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES ${packaging}/quarn.desktop DESTINATION share/applications)
 foreach(size 16 32 48 64 128 256)
     install(FILES ${packaging}/icons/quarn-${size}.png

@@ -2,7 +2,8 @@
 // the scene files, everything stays in the working directory. Otherwise, when the
 // data was installed beside the program (../share/quarn from the executable's folder),
 // the data is read from there and the log goes to the user's state folder
-// ($XDG_STATE_HOME/quarn, by default ~/.local/state/quarn).
+// ($XDG_STATE_HOME/quarn, by default ~/.local/state/quarn). On Windows the data folder
+// is the program's own and the log stays in the working directory.
 #pragma once
 
 #include <string>
@@ -13,7 +14,8 @@ namespace places {
 constexpr const char* LOG_FILE_NAME = "QuarnWin32.log";
 
 // The installed data folder (absolute) when the working directory holds no scene
-// files and the installed folder does; empty otherwise, and always on Windows.
+// files and the installed folder does; empty otherwise. On Windows the installed
+// folder is the program's own.
 std::string installedDataFolder();
 
 // The path to open for the log: the plain file name, or a file in the state folder

@@ -45,7 +45,7 @@ bool logFileWanted() {
     return true;
 }
 
-Log gLog(logFileWanted() ? Log::FILE_OUTPUT : 0);
+Log gLog(logFileWanted() ? Log::FILE_OUTPUT : 0, Log::Deferred{});
 
 namespace {
 // Destroyed at exit before the streams are closed: a log that could not be written
@@ -59,17 +59,18 @@ void Log::setFatalHandler(FatalHandler handler) {
     fatalHandler = handler;
 }
 
+Log::Log(int flags_, Deferred) : flags(flags_) {
+    deferred_ = (flags & FILE_OUTPUT) != 0;
+    writeBanner();
+}
+
 Log::Log(int flags_) : flags(flags_) {
-    if (flags & FILE_OUTPUT) {
-        // A log that can't be created leaves the file output off; nothing else fails.
-        // It is opened without waiting: a FIFO of that name must not hold up the start.
-        std::string problem;
-        const std::string path = places::logFilePath(problem);
-        FileProblem openProblem = FileProblem::None;
-        file = path.empty() ? nullptr : openRegularFile(path.c_str(), FileAccess::WriteText, &openProblem);
-        filePath = path;
-        places::reportLogFile(path, problem, file ? nullptr : fileProblemText(openProblem));
-    }
+    if (flags & FILE_OUTPUT)
+        openFile();
+    writeBanner();
+}
+
+void Log::writeBanner() {
     if (flags & CONSOLE) {
         if (!logconsole::open(*this))
             std::exit(1);
@@ -90,11 +91,36 @@ Log::Log(int flags_) : flags(flags_) {
     for (const char* text : framed)
         message("%s", bannerLine(text).c_str());
     message("%s", "*********************************");
+    constructed_ = true;
+}
+
+void Log::openFile() {
+    if (file || !(flags & FILE_OUTPUT) || (!deferred_ && constructed_))
+        return;
+    deferred_ = false;
+    // A log that can't be created leaves the file output off; nothing else fails.
+    // It is opened without waiting: a FIFO of that name must not hold up the start.
+    std::string problem;
+    const std::string path = places::logFilePath(problem);
+    FileProblem openProblem = FileProblem::None;
+    file = path.empty() ? nullptr : openRegularFile(path.c_str(), FileAccess::WriteText, &openProblem);
+    filePath = path;
+    places::reportLogFile(path, problem, file ? nullptr : fileProblemText(openProblem));
+    if (file && std::fputs(pending_.c_str(), file) == EOF)
+        fileFailed(errno);
+    pending_.clear();
+    pending_.shrink_to_fit();
 }
 
 void Log::writeText(const char* text) {
     if (flags & CONSOLE)
         logconsole::append(*this, text);
+    if (deferred_ && !constructed_) {
+        pending_ += text;
+        return;
+    }
+    if (deferred_)
+        openFile();
     if ((flags & FILE_OUTPUT) && file && std::fputs(text, file) == EOF)
         fileFailed(errno);
 }
@@ -158,6 +184,8 @@ void Log::fail(const char* buffer, const char* detail) {
         std::fputs(shown.c_str(), stderr);
         if (shown.empty() || shown.back() != '\n')
             std::fputc('\n', stderr);
+        if (boxWithoutTerminal && !logconsole::errorsReachSomeone())
+            logconsole::showError(shown.c_str());
     }
     flushFile();
     std::fflush(stdout);

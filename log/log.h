@@ -11,8 +11,19 @@ class Log {
 
     // Opens the outputs selected by flags and writes the banner.
     explicit Log(int flags);
+    // As Log(flags), but the file is opened by openFile(), or at the first text written
+    // after the banner, so that a run that only answers --help or --version leaves no log.
+    struct Deferred {};
+    Log(int flags, Deferred);
     Log(const Log&) = delete;
     Log& operator=(const Log&) = delete;
+
+    // Opens the deferred log file and writes the banner kept for it (once).
+    void openFile();
+
+    // When set, a fatal error is also shown in a message box when the program has no
+    // terminal to tell it on (started from a menu or a file manager).
+    bool boxWithoutTerminal = false;
 
     // printf-style progress text, written unchanged (no line end added).
     void message(const char* format, ...)
@@ -72,6 +83,10 @@ class Log {
     void writeText(const char* text);
     void fileFailed(int error);
     bool fileFailed_ = false;
+    void writeBanner();
+    bool deferred_ = false; // the file is yet to be opened; the banner waits in pending_
+    bool constructed_ = false;
+    std::string pending_;
     [[noreturn]] void fail(const char* text, const char* detail);
 };
 
@@ -94,4 +109,10 @@ bool open(Log& log);
 void append(Log& log, const char* text);
 // Shows an error text in a blocking message box captioned "ERROR: ".
 void showError(const char* text);
+// Asks a question in a blocking Yes/No box (Enter is Yes, Escape is No); true for Yes.
+// A box that can't be shown counts as No.
+bool askYesNo(const char* text, const char* caption);
+// True when standard error leads to a person or a file: a terminal, a console, a pipe
+// or a file; false when nobody would read it (closed, the null device, a system log).
+bool errorsReachSomeone();
 } // namespace logconsole

@@ -25,4 +25,15 @@ void showError(const char* text) {
         text);
 }
 
+// The page's own confirm box: OK is Yes, Cancel (or Escape) is No.
+bool askYesNo(const char* text, const char* caption) {
+    return EM_ASM_INT({ return window.confirm(UTF8ToString($1) + "\n\n" + UTF8ToString($0)) ? 1 : 0; }, text,
+                      caption) != 0;
+}
+
+// Standard error is the page's log view, which the page always shows.
+bool errorsReachSomeone() {
+    return true;
+}
+
 } // namespace logconsole

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -21,9 +22,38 @@ INT_PTR CALLBACK consoleProcedure(HWND dialog, UINT message, WPARAM wParam, LPAR
     return 0;
 }
 
+// While a Yes/No box is up: a message box without a Cancel button ignores Escape, so
+// Escape is turned into No here.
+HHOOK questionHook = nullptr;
+
+LRESULT CALLBACK escapeMeansNo(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == VK_ESCAPE) {
+        // Only a key meant for the box itself (a dialog window): the box's loop also
+        // carries the messages of the program's other windows.
+        HWND box = GetAncestor(message->hwnd, GA_ROOT);
+        char className[16] = "";
+        GetClassNameA(box, className, sizeof className);
+        if (std::strcmp(className, "#32770") == 0) {
+            PostMessageA(box, WM_COMMAND, IDNO, 0);
+            return 1;
+        }
+    }
+    return CallNextHookEx(questionHook, code, wParam, lParam);
+}
+
 } // namespace
 
 namespace logconsole {
+
+bool askYesNo(const char* text, const char* caption) {
+    questionHook = SetWindowsHookExA(WH_MSGFILTER, escapeMeansNo, nullptr, GetCurrentThreadId());
+    int answer = MessageBoxA(nullptr, text, caption, MB_YESNO | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    if (questionHook)
+        UnhookWindowsHookEx(questionHook);
+    questionHook = nullptr;
+    return answer == IDYES;
+}
 
 bool open(Log& log) {
     HWND console = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONSOLE), nullptr,
@@ -48,6 +78,18 @@ void append(Log& log, const char* text) {
 
 void showError(const char* text) {
     MessageBoxA(nullptr, text, "ERROR: ", MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+bool errorsReachSomeone() {
+    // A GUI program started by Explorer or a shortcut has no standard error at all.
+    HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD type = GetFileType(handle);
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE)
+        return true;
+    DWORD mode;
+    return type == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode); // a console, not NUL
 }
 
 } // namespace logconsole

@@ -1,5 +1,7 @@
 #include "log/regular_file.h"
 
+#include <filesystem>
+
 const char* fileProblemText(FileProblem problem) {
     switch (problem) {
     case FileProblem::None:
@@ -35,4 +37,19 @@ bool readRegularFile(const char* name, std::vector<unsigned char>& bytes, FilePr
     if (!ok && problem)
         *problem = FileProblem::Other;
     return ok;
+}
+
+std::string searchedText(const std::vector<std::string>& folders) {
+    std::string text = "Looked in ";
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == folders.size() ? " and " : ", ";
+        if (folders[i].empty()) {
+            std::error_code error;
+            text += "the working folder " + std::filesystem::current_path(error).string();
+        } else {
+            text += folders[i];
+        }
+    }
+    return text + ".";
 }

@@ -35,3 +35,7 @@ const char* fileProblemText(FileProblem problem);
 // The line a person is shown when a file can't be opened, for example
 // `Can't open texture file "wood.tga": no such file.` (kind is "texture file").
 std::string cantOpenText(const char* kind, const char* name, FileProblem problem);
+
+// Where a missing file was looked for: "Looked in /a/b and the working folder /c."
+// Each folder is a prefix put before the name ("" is the working folder).
+std::string searchedText(const std::vector<std::string>& folders);

@@ -205,6 +205,26 @@ bool SceneLoader::openFile(const char* path, FileProblem& problem) {
     return true;
 }
 
+std::string SceneLoader::missingFileAdvice;
+
+namespace {
+
+// Ends the load of a scene file that can't be opened: which file, why, and for a
+// missing one where it was looked for and what to do.
+[[noreturn]] void failToOpen(const char* path, FileProblem problem) {
+    std::string detail = cantOpenText("scene file", path, problem);
+    if (problem == FileProblem::Missing) {
+        const std::string name = path ? path : "";
+        if (name.find_first_of("/\\") == std::string::npos)
+            detail += " " + searchedText({""});
+        if (!SceneLoader::missingFileAdvice.empty())
+            detail += " " + SceneLoader::missingFileAdvice;
+    }
+    gLog.errorWithDetail(detail.c_str(), "Ops! Could't found");
+}
+
+} // namespace
+
 Scene* SceneLoader::load(const char* path) {
     std::unique_ptr<Scene> newScene = allocateRecord<Scene>();
     scene = newScene.get();
@@ -223,7 +243,7 @@ Scene* SceneLoader::load(const char* path) {
     } closeFile{file_};
     FileProblem problem = FileProblem::None;
     if (!openFile(path, problem))
-        gLog.errorWithDetail(cantOpenText("scene file", path, problem).c_str(), "Ops! Could't found");
+        failToOpen(path, problem);
 
     uint16_t first = readWord();
     if (first != MAIN_CHUNK) {

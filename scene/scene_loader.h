@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <memory>
 
 class SceneLoader {
@@ -46,6 +47,9 @@ class SceneLoader {
     // Called before every chunk and every texture while a load runs, when set: a
     // program stopping on a signal ends there instead of after the whole load.
     static void (*betweenSteps)();
+    // Said after where a missing scene file was looked for: what to do about it (the
+    // program sets where its files come from). Empty: nothing more.
+    static std::string missingFileAdvice;
 
     // When false, texture images are not read: textured objects keep texture 0.
     bool loadTextures = true;

@@ -24,12 +24,20 @@ rm -rf "$dist" dist/quarn-*win64.zip
 mkdir -p "$dist"
 x86_64-w64-mingw32-strip -o "$dist/quarn.exe" build-windows/app/quarn.exe
 x86_64-w64-mingw32-strip -o "$dist/quarn-inspect.exe" build-windows/app/quarn-inspect.exe
-# The program reads its files by plain name from its working directory: everything
-# data/ holds goes beside the exe.
+# The program reads its files by plain name from its working directory or its own
+# folder: the data goes beside the exe. Only the files the repository tracks go (not
+# the log or a recording a run left in data/); outside a git checkout, the scene,
+# texture and music files.
 if [ -d data ]; then
-    cp -R data/. "$dist/"
+    if git ls-files --error-unmatch data > /dev/null 2>&1; then
+        git ls-files -z -- data | xargs -0 cp -t "$dist/"
+    else
+        find data -maxdepth 1 -type f \( -name '*.3ds' -o -name '*.jpg' -o -name '*.tga' -o -name '*.mp3' \) \
+            -exec cp -t "$dist/" {} +
+    fi
 fi
 # What the folder holds, in Windows line ends.
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' packaging/windows/README.txt > "$dist/README.txt"
+sed -e 's/$/\r/' LICENSE > "$dist/LICENSE.txt"
 (cd dist && zip -qr "$zip_name" quarn-win64)
 echo "Windows build: $dist/ and dist/$zip_name ($(du -h "dist/$zip_name" | cut -f1))"

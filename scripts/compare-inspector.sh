@@ -75,7 +75,11 @@ run() {
         fi
         echo "$status" > status
         tr -d '\r' < out.raw > out.txt
-        tr -d '\r' < err.raw > err.txt
+        # A missing file's message names the folder it was looked in: each program's
+        # own copy, the Windows one by its drive letter. Both are made the same word.
+        FOLDER="$dir" WINDOWS_FOLDER="Z:${dir//\//\\}" perl -pe \
+            's/\Q$ENV{WINDOWS_FOLDER}\E/<case folder>/g; s/\Q$ENV{FOLDER}\E/<case folder>/g' < err.raw |
+            tr -d '\r' > err.txt
         tr -d '\r' < QuarnWin32.log > log.txt 2> /dev/null || : > log.txt
     )
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the demo if needed and starts it with data/ as the working directory.
-# Without a display (no DISPLAY or WAYLAND_DISPLAY) it records the demo to a video
-# in recordings/ instead, so that it can still be watched. Each step is announced;
-# the build shows its progress (the full log is build.log).
+# Builds the demo program if needed (only it: the tests and tools are left to
+# scripts/build.sh) and starts it with data/ as the working directory. Without a
+# display (no DISPLAY or WAYLAND_DISPLAY) it records the demo to a video in
+# recordings/ instead, so that it can still be watched, and says how large it is.
+# Each step is announced; the build shows its progress (the full log is build.log).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -14,11 +15,15 @@ scripts/install-deps.sh
 if [ -x build/app/quarn ]; then
     step "2/3 Building (only what changed)"
 else
-    step "2/3 Building for the first time: about 5 minutes on 2 cores"
+    step "2/3 Building for the first time: about a minute on 2 idle cores"
 fi
 start=$SECONDS
 # Only the make progress lines reach the terminal, one per file; everything goes to build.log.
-if ! scripts/build.sh 2>&1 | tee build.log | grep --line-buffered -E '^\[ *[0-9]+%\]'; then
+build_quarn() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > build.configure.log 2>&1 || { cat build.configure.log; return 1; }
+    cmake --build build -j"$(nproc)" --target quarn
+}
+if ! build_quarn 2>&1 | tee build.log | grep --line-buffered -E '^\[ *[0-9]+%\]'; then
     tail -40 build.log
     exit 1
 fi
@@ -29,7 +34,9 @@ if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     video="$root/recordings/quarn.mp4"
     step "3/3 No display here (DISPLAY and WAYLAND_DISPLAY are unset): recording the demo to $video instead."
     mkdir -p "$root/recordings"
-    exec ../build/app/quarn --record "$video"
+    ../build/app/quarn --record "$video"
+    echo "   $video: $(du -h "$video" | cut -f1), $(ffprobe -v error -show_entries format=duration -of csv=p=0 "$video" | cut -d. -f1) s"
+    exit 0
 fi
 step "3/3 Starting the demo"
 exec ../build/app/quarn "$@"

@@ -23,14 +23,48 @@ scripts/build-windows.sh --tests
 
 work=$(mktemp -d /tmp/quarn-wine.XXXXXX)
 pids=()
+completed=no
+last_error="" # the last command that failed, for the FAIL line of a job that stops early
+trap 'last_error="line $LINENO: $BASH_COMMAND (status $?)"' ERR
 cleanup() {
-    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
-    [ -n "${full_prefix:-}" ] && WINEPREFIX="$full_prefix" wineserver -k 2>/dev/null || true
-    for pid in "${pids[@]}" $(cat "$work/pids" 2>/dev/null); do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    local status=$?
+    trap - ERR
+    set +e
+    [ "$completed" = yes ] || echo "FAIL: the Windows job stopped early (status $status) at ${last_error:-an unknown step}"
+    # Background steps first (the demo's full run, the Linux program), then the Wine
+    # servers, then the X and sound servers they talk to.
+    for pid in $(jobs -p); do kill "$pid" 2> /dev/null; done
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+    [ -n "${full_prefix:-}" ] && WINEPREFIX="$full_prefix" wineserver -k 2> /dev/null
+    for pid in "${pids[@]}" $(cat "$work/pids" 2> /dev/null); do kill "$pid" 2> /dev/null; done
+    wait 2> /dev/null
     [ -n "${QUARN_KEEP_WINE_WORK:-}" ] && echo "(kept $work)" || rm -rf "$work"
+    exit "$status"
 }
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+# patience SECONDS: the deadline for an event that takes SECONDS on an idle machine,
+# stretched by the machine's load (the run queue per core, read at each wait), or by
+# QUARN_WAIT_SCALE when set.
+patience() {
+    local load cores scale
+    read -r load _ < /proc/loadavg
+    cores=$(nproc)
+    scale=${QUARN_WAIT_SCALE:-$(awk -v l="$load" -v c="$cores" 'BEGIN {s = 1 + l / c; print (s > 6 ? 6 : int(s + 0.5))}')}
+    echo $(($1 * scale))
+}
+
+# wait_for SECONDS TEST...: runs TEST until it succeeds, for up to patience SECONDS.
+wait_for() {
+    local deadline=$(($(date +%s) + $(patience "$1")))
+    shift
+    until "$@"; do
+        [ "$(date +%s)" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
 
 passed=0
 failed=0
@@ -45,7 +79,10 @@ skip() { echo "SKIP: $*"; skipped=$((skipped + 1)); }
 new_display() {
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/$1.display" > /dev/null 2> "$work/$1.xvfb.log" &
     echo $! >> "$work/pids"
-    for _ in $(seq 50); do [ -s "$work/$1.display" ] && break; sleep 0.1; done
+    if ! wait_for 5 test -s "$work/$1.display"; then
+        echo "FAIL: the X server \"$1\" did not start: $(tail -3 "$work/$1.xvfb.log")" >&2
+        return 1
+    fi
     echo ":$(cat "$work/$1.display")"
 }
 touch "$work/pids"
@@ -62,13 +99,14 @@ pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm
     > "$work/pulse.log" 2>&1 &
 pids+=($!)
 export PULSE_SERVER="unix:$pulse_socket"
-for _ in $(seq 50); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+pulse_ready() { pactl info > /dev/null 2>&1; }
+wait_for 5 pulse_ready || { echo "FAIL: the sound server did not start: $(tail -3 "$work/pulse.log")"; exit 1; }
 pactl set-default-sink quarn
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 prefix_start=$(date +%s)
-wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
+wineboot -i > "$work/wineboot.log" 2>&1 || { tail -20 "$work/wineboot.log"; echo "FAIL: wineboot could not make the Wine prefix"; exit 1; }
 # A crash ends the process instead of waiting in Wine's crash dialog; all windows live
 # in a virtual desktop, whose display mode can be changed.
 cat > "$work/settings.reg" << 'EOF'
@@ -96,10 +134,11 @@ echo "Wine prefixes ready in $(($(date +%s) - prefix_start)) s"
 DIALOG="THE QUARN PROJECT"
 RENDER="Vornik glEngine system 0.5 big beta"
 
-# window_id CAPTION SECONDS: the X window of a Wine window with that caption.
+# window_id CAPTION SECONDS: the X window of a Wine window with that caption, awaited
+# for patience SECONDS.
 window_id() {
-    local deadline=$(($(date +%s%N) / 1000000 + $2 * 1000)) id
-    while [ $(($(date +%s%N) / 1000000)) -lt "$deadline" ]; do
+    local deadline=$(($(date +%s) + $(patience "$2"))) id
+    while [ "$(date +%s)" -lt "$deadline" ]; do
         id=$(xdotool search --name "^$1\$" 2> /dev/null | head -1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
@@ -122,15 +161,16 @@ answer() {
     local _
     for _ in 1 2 3; do
         keys "$1" "$2"
-        for _ in $(seq 50); do
-            xwininfo -id "$1" 2> /dev/null | grep -q IsViewable || return 0
-            sleep 0.1
-        done
+        wait_for 5 gone "$1" && return 0
     done
     return 1
 }
+gone() { ! xwininfo -id "$1" 2> /dev/null | grep -q IsViewable; }
 
 # start RUN [ENV=VALUE...]: starts quarn.exe in its own copy of dist/quarn-win64/.
+# With start_in set, the working folder is that folder instead of the copy; with
+# no_terminal set, standard output and error go to the null device (as for a program
+# started from a menu) instead of RUN/stdout.txt and RUN/stderr.txt.
 # The Wine desktop is started and awaited first: started by quarn.exe itself while
 # other checks load the machine, it can come up too late for the program, which then
 # can make neither its dialog nor its window.
@@ -143,19 +183,23 @@ start() {
     window_id "Default - Wine desktop" 60 > /dev/null || true
     (
         set +e # the exit code is what is looked at
-        cd "$run" || exit
-        env "$@" wine quarn.exe > stdout.txt 2> stderr.txt
-        echo $? > exitcode
+        cd "${start_in:-$run}" || exit
+        if [ -n "${no_terminal:-}" ]; then
+            env "$@" wine "$run/quarn.exe" > /dev/null 2>&1
+        else
+            env "$@" wine "$run/quarn.exe" > "$run/stdout.txt" 2> "$run/stderr.txt"
+        fi
+        echo $? > "$run/exitcode"
     ) &
     current="$run"
 }
 
-# finish SECONDS: waits for the program to end and stops this prefix's Wine processes
-# (Wine would remember a key that was down at exit as still down in the next run).
+# finish SECONDS: waits for the program to end (patience SECONDS) and stops this
+# prefix's Wine processes (Wine would remember a key that was down at exit as still
+# down in the next run).
 finish() {
-    local deadline=$(($(date +%s) + $1))
-    while [ ! -f "$current/exitcode" ] && [ "$(date +%s)" -lt "$deadline" ]; do sleep 0.1; done
-    [ -f "$current/exitcode" ] || { echo "(no exit after $1 s)"; echo 124 > "$current/exitcode"; }
+    wait_for "$1" test -f "$current/exitcode" ||
+        { echo "(no exit after $(patience "$1") s)"; echo 124 > "$current/exitcode"; }
     wineserver -k 2> /dev/null || true
     wineserver -w 2> /dev/null || true
     exitcode=$(cat "$current/exitcode")
@@ -177,6 +221,18 @@ frame_colours() {
     convert "$current/frame.png" -format %k info:
 }
 
+# drawn_colours WINDOW WIDTH HEIGHT SECONDS: frame_colours once the demo has drawn more
+# than a cleared frame (16 colours), or as it is after patience SECONDS.
+drawn_colours() {
+    local deadline=$(($(date +%s) + $(patience "$4"))) colours
+    while :; do
+        colours=$(frame_colours "$1" "$2" "$3" 2> /dev/null || echo 0)
+        [ "$colours" -gt 16 ] || [ "$(date +%s)" -ge "$deadline" ] && break
+        sleep 0.5
+    done
+    echo "$colours"
+}
+
 log_of() { tr -d '\r' < "$1/QuarnWin32.log"; }
 
 # Linked statically: the exe needs the system's DLLs only, none of the compiler's.
@@ -195,6 +251,17 @@ if grep -a -q "PerMonitorV2" "dist/quarn-win64/quarn.exe"; then
 else
     fail "quarn.exe has no per-monitor DPI-aware manifest"
 fi
+
+# The folder a viewer unpacks: the programs, README.txt and the data files the
+# repository tracks, nothing a developer's run left in data/.
+expected=$( (printf '%s\n' quarn.exe quarn-inspect.exe README.txt LICENSE.txt; git ls-files data | sed 's|^data/||') | sort)
+shipped=$(ls -A dist/quarn-win64 | sort)
+if [ "$shipped" = "$expected" ]; then
+    pass "the Windows folder holds the programs, README.txt, LICENSE.txt and the $(git ls-files data | wc -l) tracked data files"
+else
+    fail "the Windows folder differs from the tracked files: $(diff <(echo "$expected") <(echo "$shipped") | grep '^[<>]' | tr '\n' ' ')"
+fi
+grep -q "MIT" dist/quarn-win64/README.txt && pass "README.txt names the licence" || fail "README.txt names no licence"
 
 echo "== Windows: quarn-inspect.exe against the Linux inspector (scripts/compare-inspector.sh)"
 if scripts/compare-inspector.sh > "$work/inspect-compare.txt" 2>&1; then
@@ -247,8 +314,9 @@ start run
 if dialog=$(window_id "$DIALOG" 15); then
     answer "$dialog" Return || true
     if render=$(window_id "$RENDER" 15); then
+        xprop -notype -id "$render" -f _NET_WM_ICON 32c _NET_WM_ICON > "$work/icon.txt" 2>&1 || true
         sleep 3
-        colours=$(frame_colours "$render" 640 480)
+        colours=$(drawn_colours "$render" 640 480 10)
         answer "$render" Escape || true
     else
         fail "the render window did not open"
@@ -264,6 +332,17 @@ else
     fail "Run! then Escape: exit code $exitcode, standard output: $(cat "$current/stdout.txt")"
 fi
 viewer_run="$current"
+# The render window shows the program's icon: its 32x32 image is the packaged one.
+shown_icon=$(tr -d ' ' < "$work/icon.txt" | cut -d= -f2 | tr ',' '\n' | awk 'NR == 1 && $1 != 32 {exit}
+    NR > 2 && NR <= 1026 {r += int($1 / 65536) % 256; g += int($1 / 256) % 256; b += $1 % 256}
+    END {if (NR > 1026) printf "%.1f %.1f %.1f", r / 1024, g / 1024, b / 1024}')
+own_icon=$(convert packaging/icons/quarn-32.png -background black -flatten \
+    -format '%[fx:round(mean.r*2550)/10] %[fx:round(mean.g*2550)/10] %[fx:round(mean.b*2550)/10]' info:)
+if [ -n "$shown_icon" ] && [ "$(printf '%.1f %.1f %.1f' $own_icon)" = "$shown_icon" ]; then
+    pass "the render window shows the program's icon"
+else
+    fail "the render window's icon (mean colour ${shown_icon:-none}) is not the program's ($own_icon)"
+fi
 loads_scenes=no
 grep -q "Done reading scene1.3ds" "$current/QuarnWin32.log" 2> /dev/null && loads_scenes=yes
 plays_music=no
@@ -331,22 +410,41 @@ mkdir -p "$linux_run"
 (
     set +e
     cd "$linux_run" || exit
-    SDL_AUDIODRIVER=dummy "$root/build/app/quarn" > stdout.txt 2> stderr.txt
+    SDL_AUDIODRIVER=dummy "$root/build/app/quarn" > stdout.txt 2> stderr.txt &
+    echo $! > pid
+    wait $!
     echo $? > exitcode
 ) &
-if dialog=$(window_id "$DIALOG" 5); then answer "$dialog" Return || true; fi
+linux_problem=""
+if dialog=$(window_id "$DIALOG" 15); then
+    answer "$dialog" Return || linux_problem="the Linux dialog did not take Enter"
+else
+    linux_problem="the Linux dialog did not open"
+fi
 if linux_window=$(window_id "$RENDER" 15); then
     sleep 2
-    answer "$linux_window" Escape || true
+    answer "$linux_window" Escape || linux_problem="the Linux window did not take Escape"
+else
+    linux_problem=${linux_problem:-"the Linux window did not open"}
 fi
-for _ in $(seq 150); do [ -f "$linux_run/exitcode" ] && break; sleep 0.1; done
-if [ "$(cat "$linux_run/exitcode" 2> /dev/null)" = 0 ] && [ -s "$linux_run/QuarnWin32.log" ] &&
-    diff <(log_of "$viewer_run") "$linux_run/QuarnWin32.log" > "$work/log.diff"; then
+wait_for 15 test -f "$linux_run/exitcode" || linux_problem=${linux_problem:-"the Linux program did not end"}
+linux_exit=$(cat "$linux_run/exitcode" 2> /dev/null || echo none)
+if [ -z "$linux_problem" ] && [ "$linux_exit" != 0 ]; then
+    linux_problem="the Linux program ended with exit code $linux_exit: $(tail -3 "$linux_run/stderr.txt")"
+fi
+if [ -z "$linux_problem" ] && [ ! -s "$linux_run/QuarnWin32.log" ]; then
+    linux_problem="the Linux program wrote no log"
+fi
+if [ -n "$linux_problem" ]; then
+    fail "log comparison: $linux_problem"
+elif diff <(log_of "$viewer_run") "$linux_run/QuarnWin32.log" > "$work/log.diff"; then
     pass "the log file has the Linux program's lines ($(wc -c < "$linux_run/QuarnWin32.log") bytes, line ends aside)"
 else
-    head -20 "$work/log.diff"
-    fail "the log file differs from the Linux program's (Linux exit code $(cat "$linux_run/exitcode" 2> /dev/null))"
+    head -20 "$work/log.diff" || true
+    fail "the log file differs from the Linux program's (first differences above)"
 fi
+# The Linux program must not outlive the comparison, whatever became of its window.
+[ -f "$linux_run/exitcode" ] || kill "$(cat "$linux_run/pid")" 2> /dev/null || true
 line_ends=$(tr -cd '\n' < "$viewer_run/QuarnWin32.log" | wc -c)
 crlf_ends=$(grep -c $'\r$' "$viewer_run/QuarnWin32.log" || true)
 if [ "$line_ends" = "$crlf_ends" ]; then
@@ -432,19 +530,81 @@ if [ "$loads_scenes" = yes ]; then
     else
         fail "missing scene4.3ds: exit code $exitcode, log ends with: $(log_of "$current" | tail -c 80)"
     fi
+    # Started from a menu (no standard error to read), the reason is shown in a box.
+    no_terminal=1 start missing-box
+    no_terminal=""
+    rm -f "$current/scene4.3ds"
+    if dialog=$(window_id "$DIALOG" 15); then answer "$dialog" Return || true; fi
+    if box=$(window_id "ERROR: " 20); then
+        box_text=shown
+        answer "$box" Return || true
+    else
+        box_text="no box"
+    fi
+    finish 20
+    if [ "$box_text" = shown ] && [ "$exitcode" = 1 ]; then
+        pass "missing scene4.3ds without a terminal: an error box, then exit code 1"
+    else
+        fail "missing scene4.3ds without a terminal: $box_text, exit code $exitcode"
+    fi
+
+    # Started in another folder (a shortcut's "Start in"): the files beside quarn.exe.
+    mkdir -p "$work/elsewhere"
+    start_in="$work/elsewhere" start from-elsewhere
+    start_in=""
+    if dialog=$(window_id "$DIALOG" 15); then
+        answer "$dialog" Return || true
+        if render=$(window_id "$RENDER" 15); then
+            sleep 1
+            answer "$render" Escape || true
+        fi
+    fi
+    finish 20
+    if [ "$exitcode" = 0 ] && grep -q "Done reading scene6.3ds" "$current/QuarnWin32.log" 2> /dev/null &&
+        [ -z "$(ls -A "$work/elsewhere")" ]; then
+        pass "started in another folder: the files beside quarn.exe are read and the log written there, exit code 0"
+    else
+        fail "started in another folder: exit code $exitcode, $(tail -2 "$current/stderr.txt" 2> /dev/null)"
+    fi
 else
     skip "missing scene file (the program loads no scenes yet)"
 fi
 
 # With no sound device: fatal with sound on, fine with No Sound (Tab x4 reaches it).
 if grep -q '^\[SOUND\] Init BASS' "$viewer_run/stdout.txt"; then
+    # With sound on the viewer is asked; Escape (No) ends the program as before.
+    QUESTION="VORNIK"
     start nodevice "PULSE_SERVER=unix:$work/none.sock"
-    if dialog=$(window_id "$DIALOG" 15); then answer "$dialog" Return || true; fi
+    question=no
+    if dialog=$(window_id "$DIALOG" 15); then
+        answer "$dialog" Return || true
+        if box=$(window_id "$QUESTION" 20); then question=yes; answer "$box" Escape || question=stuck; fi
+    fi
     finish 20
-    if [ "$exitcode" = 1 ] && log_of "$current" | grep -q "Could not init bass"; then
-        pass "no sound device, sound on: exit code 1 and \"Could not init bass\""
+    if [ "$question" = yes ] && [ "$exitcode" = 1 ] && [ "$(log_of "$current" | tail -c 19)" = "Could not init bass" ]; then
+        pass "no sound device, sound on, Escape at the question: exit code 1 and \"Could not init bass\""
     else
-        fail "no sound device, sound on: exit code $exitcode"
+        fail "no sound device, sound on, Escape at the question: question $question, exit code $exitcode"
+    fi
+    # Yes plays the demo without music.
+    start nodevice-yes "PULSE_SERVER=unix:$work/none.sock"
+    question=no
+    if dialog=$(window_id "$DIALOG" 15); then
+        answer "$dialog" Return || true
+        if box=$(window_id "$QUESTION" 20); then
+            question=yes
+            answer "$box" Return || question=stuck
+            if render=$(window_id "$RENDER" 15); then
+                sleep 1
+                answer "$render" Escape || true
+            fi
+        fi
+    fi
+    finish 20
+    if [ "$question" = yes ] && [ "$exitcode" = 0 ] && ! grep -q '^\[SOUND\] Playing' "$current/stdout.txt"; then
+        pass "no sound device, Yes at the question: the demo runs silently, exit code 0"
+    else
+        fail "no sound device, Yes at the question: question $question, exit code $exitcode"
     fi
     start nosound "PULSE_SERVER=unix:$work/none.sock"
     if dialog=$(window_id "$DIALOG" 15); then
@@ -495,6 +655,7 @@ else
     skip "the demo to its end (the program loads no scenes yet)"
 fi
 
+completed=yes
 elapsed=$(($(date +%s) - started))
 echo "Windows job: $passed passed, $failed failed, $skipped skipped in $elapsed s"
 [ "$failed" = 0 ]

@@ -54,13 +54,32 @@ std::unique_ptr<unsigned char[], PixelsFree> allocatePixels(int32_t pixelCount) 
         static_cast<unsigned char*>(std::calloc(static_cast<size_t>(pixelCount), 3)));
 }
 
-// Opens an image file; one that can't be opened (or isn't a regular file) ends the
-// process, saying which file and why.
+std::vector<std::string>& textureFolders() {
+    static std::vector<std::string> folders{""};
+    return folders;
+}
+
+// Opens an image file from the first texture folder that has it; one that can't be
+// opened (or isn't a regular file) ends the process, saying which file, why and where
+// it was looked for.
 FileHandle openImage(const char* fileName) {
     FileProblem problem = FileProblem::None;
-    FileHandle file(openRegularFile(fileName, FileAccess::ReadBinary, &problem));
-    if (!file)
-        gLog.errorWithDetail(cantOpenText("texture file", fileName, problem).c_str(), "Ops! Could't found");
+    const std::string name = fileName ? fileName : "";
+    const bool absolute =
+        !name.empty() && (name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos);
+    const std::vector<std::string> folders = absolute ? std::vector<std::string>{""} : textureFolders();
+    FileHandle file;
+    for (const std::string& folder : folders) {
+        file.reset(openRegularFile((folder + name).c_str(), FileAccess::ReadBinary, &problem));
+        if (file || problem != FileProblem::Missing)
+            break;
+    }
+    if (!file) {
+        std::string detail = cantOpenText("texture file", fileName, problem);
+        if (problem == FileProblem::Missing)
+            detail += " " + searchedText(folders) + " Put the file beside the scene file that names it.";
+        gLog.errorWithDetail(detail.c_str(), "Ops! Could't found");
+    }
     return file;
 }
 
@@ -233,6 +252,10 @@ int Texture::loadJPEG(const char* fileName) {
 uint32_t loadTexture(const char* fileName) {
     Texture texture;
     return texture.load(fileName);
+}
+
+void setTextureFolders(const std::vector<std::string>& folders) {
+    textureFolders() = folders.empty() ? std::vector<std::string>{""} : folders;
 }
 
 uint32_t TextureCache::load(const char* fileName) {

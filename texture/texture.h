@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The largest side of an image accepted for a texture, in pixels: larger images are
 // refused with an error before their pixel buffer (3 bytes a pixel) is allocated.
@@ -47,6 +48,11 @@ struct Texture {
     void note(const std::string& text);
     void checkBudget() const;
 };
+
+// The folders a texture's file is looked for in, in order: each is a prefix put before
+// the name the scene gives ("" is the working folder, others end with a separator).
+// Until set, the working folder only.
+void setTextureFolders(const std::vector<std::string>& folders);
 
 // Loads a texture file into a new GL texture (a fresh Texture record per call).
 uint32_t loadTexture(const char* fileName);

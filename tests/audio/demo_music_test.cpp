@@ -20,7 +20,8 @@ struct DemoRun {
 };
 
 // Starts the demo with the given audio file, answers the launch dialog with Enter
-// when there is one, and presses Escape in the render window after `seconds`.
+// when there is one (and a question with Escape), and presses Escape in the render
+// window after `seconds`.
 DemoRun playDemo(const std::string& audioFile, double seconds) {
     std::remove("quarn.code");
     std::string script = "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + audioFile + "' " + binaryDir() +
@@ -33,7 +34,11 @@ DemoRun playDemo(const std::string& audioFile, double seconds) {
                          "  if [ -n \"$id\" ]; then\n"
                          "    for j in $(seq " +
                          std::to_string(static_cast<int>(seconds * 20)) +
-                         "); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done\n"
+                         "); do kill -0 $pid 2>/dev/null || break; sleep 0.05\n"
+                         // The question a missing sound device asks is answered No (Escape).
+                         "      box=$(xwininfo -root -tree | awk '/\"VORNIK\"/ {print $1; exit}')\n"
+                         "      [ -n \"$box\" ] && xdotool windowfocus $box key Escape 2>/dev/null\n"
+                         "    done\n"
                          "    xdotool windowfocus --sync $id key Escape 2>/dev/null; break\n"
                          "  fi\n"
                          "  sleep 0.05\n"

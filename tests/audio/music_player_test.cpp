@@ -174,6 +174,24 @@ TEST_F(MusicPlayerTest, DeviceThatCannotOpenIsFatalOnlyWithSoundOn) {
     setenv("SDL_DISKAUDIOFILE", "no-such-folder/audio.raw", 1);
     EXPECT_EQ(fatalTextOf([] { MusicPlayer player(false); }), "Could not init bass");
 
+    // Asked whether to go on without music, Yes gives a silent player, No the error.
+    static int asked = 0;
+    MusicPlayer::playWithoutDevice = [] { return ++asked == 1; };
+    EXPECT_EQ(fatalTextOf([] { EXPECT_FALSE(MusicPlayer(false).ready); }), "<no error>");
+    EXPECT_EQ(fatalTextOf([] { MusicPlayer player(false); }), "Could not init bass");
+    MusicPlayer::playWithoutDevice = nullptr;
+    EXPECT_EQ(asked, 2);
+
+    // ALSA's own lines about each device it failed to open stay off standard error.
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    setenv("AUDIODEV", "no-such-device", 1);
+    testing::internal::CaptureStderr();
+    fatalTextOf([] { MusicPlayer player(false); });
+    std::string shown = testing::internal::GetCapturedStderr();
+    unsetenv("AUDIODEV");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    EXPECT_EQ(shown.find("ALSA lib"), std::string::npos) << shown;
+
     std::string text = fatalTextOf([] {
         MusicPlayer player(true);
         EXPECT_FALSE(player.ready);

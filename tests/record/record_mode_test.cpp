@@ -162,6 +162,13 @@ TEST_F(RecordMode, NoSoundtrackMeansASilentVideoAndPassesCanBeChosen) {
         << run.out;
     EXPECT_EQ(probeStream("videos/part.mp4", "v")["nb_read_frames"], "50");
     EXPECT_TRUE(probeStream("videos/part.mp4", "a").empty());
+    // Both outputs into one file: the loader's lines all come before the progress.
+    ASSERT_EQ(std::system((binaryDir() + "/app/quarn --record videos/one.mp4 --size 64x48 --passes 0-0 "
+                                         "> both.txt 2>&1")
+                              .c_str()),
+              0);
+    std::string both = readFileText("both.txt");
+    EXPECT_LT(both.rfind("Node_ID"), both.find(" frames ")) << both;
 }
 
 TEST_F(RecordMode, SixtyFramesASecondAreDrawnBetweenPassesAndTaggedBT709) {

@@ -4,6 +4,7 @@
 #include "render/gl.h"
 #include "support/test_support.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -109,8 +110,12 @@ TEST_F(LoaderTest, FifosAndMissingFilesAreRefusedAtOnceNamingTheFile) {
     ASSERT_TRUE(writeFileBytes("deep.tga", tga(2, 2, 32, 1, 2, 3)));
     EXPECT_EQ(loadBytes(tds::sceneBytes(texturedScene("deep.tga")), true).fatal, " 32 bits not supported\n");
     std::string shown = testing::internal::GetCapturedStderr();
+    // A missing file also says where it was looked for and what to do.
     EXPECT_EQ(shown, "Ops! Could't found\nCan't open scene file \"pipe.3ds\": not a regular file.\n"
                      "Ops! Could't found\nCan't open texture file \"pipe.tga\": not a regular file.\n"
-                     "Ops! Could't found\nCan't open texture file \"gone.tga\": no such file.\n"
-                     " 32 bits not supported\nWhile loading texture file \"deep.tga\".\n");
+                     "Ops! Could't found\nCan't open texture file \"gone.tga\": no such file. Looked in the "
+                     "working folder " +
+                         std::filesystem::current_path().string() +
+                         ". Put the file beside the scene file that names it.\n"
+                         " 32 bits not supported\nWhile loading texture file \"deep.tga\".\n");
 }

@@ -112,13 +112,18 @@ TEST_F(RequirementsTest, InspectorExitsOneAndSaysWhichPartsAFileServes) {
     EXPECT_NE(readFileText("parts.txt").find("\n  could serve parts: 1, 2\n"), std::string::npos);
 }
 
-// --part reads the scene from its own folder, as the demo started there would; a
-// texture missing there is a problem line, not just the loader's fatal text.
+// --part reads the scene's textures from its own folder first, as the demo does for a
+// --scene file; a texture missing everywhere is a problem line, not just the loader's
+// fatal text.
 TEST_F(RequirementsTest, PartCheckFindsTexturesBesideTheSceneAndNamesAMissingOne) {
     std::filesystem::create_directories("sub");
     ASSERT_TRUE(writeFileBytes("sub/tiny.tga", tinyTga()));
     std::vector<uint8_t> bytes = tds::sceneBytes(servingScene(2));
     ASSERT_TRUE(writeFileBytes("sub/two.3ds", std::vector<unsigned char>(bytes.begin(), bytes.end())));
+    std::filesystem::remove("tiny.tga"); // the working folder is looked in next
+    std::string summary = binaryDir() + "/app/quarn-inspect sub/two.3ds > summary.txt 2>/dev/null";
+    EXPECT_EQ(std::system(summary.c_str()), 0);
+    EXPECT_NE(readFileText("summary.txt").find("could serve parts: 1, 2"), std::string::npos);
     std::string inspector = binaryDir() + "/app/quarn-inspect --part 2 sub/two.3ds > check.txt 2>/dev/null";
     EXPECT_EQ(std::system(inspector.c_str()), 0) << readFileText("check.txt");
     std::filesystem::remove("sub/tiny.tga");

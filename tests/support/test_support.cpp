@@ -26,6 +26,8 @@ std::string fatalTextOf(const std::function<void()>& fn) {
 }
 
 LogMark::LogMark() {
+    // The log is opened as the program opens it once it has read its command line.
+    gLog.openFile();
     offset_ = 0;
     if (gLog.file) {
         std::fflush(gLog.file);

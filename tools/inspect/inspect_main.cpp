@@ -8,11 +8,13 @@
 // goes to standard output; the loader's own standard-output lines go to standard
 // error, so that the summary (or the JSON lines) can be read on their own.
 #include "app/offscreen_gl.h"
+#include "log/file_places.h"
 #include "log/log.h"
 #include "quarn_version.h"
 #include "scene/scene_loader.h"
 #include "scene_requirements.h"
 #include "scene_summary.h"
+#include "texture/texture.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -101,8 +103,11 @@ bool checkedJson = false;
 [[noreturn]] void failedCheck(const char* text) {
     std::string reason(text);
     reason = reason.substr(0, reason.find('\n'));
-    std::string problem = "the scene can't be loaded as the demo loads it (\"" + reason +
-                          "\", see above); put every file it names beside it";
+    // A file in a format the demo can't read is there all right: the advice differs.
+    const bool format = reason.find("not supported") != std::string::npos;
+    std::string problem = "the scene can't be loaded as the demo loads it (\"" + reason + "\", see above); " +
+                          (format ? "give it textures in .jpg or .tga (quarn-convert converts them)"
+                                  : "put every file it names beside it");
     std::string out = checkVerdict(checkedFile, checkedPart, false, {"problem: " + problem}, checkedJson);
     std::fflush(stdout);
     if (StdoutToStderr::active >= 0)
@@ -112,20 +117,20 @@ bool checkedJson = false;
     std::exit(1);
 }
 
-// Loads FILE as the demo would load it as its scene: from the file's own folder, so the
-// textures it names are found beside it. The log stays where it was opened.
-Scene* loadFromItsFolder(SceneLoader& loader, const std::string& file) {
-    std::filesystem::path path(file);
-    std::error_code error;
-    std::filesystem::path before = std::filesystem::current_path(error);
-    if (error || !path.has_parent_path())
-        return loader.load(file.c_str());
-    std::filesystem::current_path(path.parent_path(), error);
-    if (error)
-        return loader.load(file.c_str());
-    Scene* scene = loader.load(path.filename().string().c_str());
-    std::filesystem::current_path(before, error);
-    return scene;
+// Where the textures of FILE are looked for, as the demo looks for those of a --scene
+// file: beside it first, then in the working folder, then in the installed data folder.
+void useTextureFoldersOf(const std::string& file) {
+    std::vector<std::string> folders;
+    const size_t separator = file.find_last_of("/\\");
+    if (separator != std::string::npos)
+        folders.push_back(file.substr(0, separator + 1));
+    folders.push_back("");
+#ifndef _WIN32 // on Windows the data lives beside the program, which is not where files are inspected
+    const std::string data = places::installedDataFolder();
+    if (!data.empty())
+        folders.push_back(data + "/");
+#endif
+    setTextureFolders(folders);
 }
 
 // The command line; `exitCode` is set when the program should end at once.
@@ -182,6 +187,8 @@ int main(int argc, char** argv) {
     Arguments a = parseArguments(argc, argv);
     if (a.exitCode >= 0)
         return a.exitCode;
+    // The log is made only now: --help and --version leave none.
+    gLog.openFile();
     const bool json = a.json, noTextures = a.noTextures;
     const int32_t part = a.part;
 
@@ -203,7 +210,8 @@ int main(int argc, char** argv) {
         }
         {
             StdoutToStderr redirect;
-            scene.reset(part != 0 ? loadFromItsFolder(loader, file) : loader.load(file.c_str()));
+            useTextureFoldersOf(file);
+            scene.reset(loader.load(file.c_str()));
         }
         Log::setFatalHandler(nullptr);
         scene->report();
