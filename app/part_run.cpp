@@ -102,23 +102,77 @@ void showProgress(DemoHost& host, const Timeline& timeline, int32_t pass, int32_
 
 } // namespace
 
+// The scene the preview starts with; a file that can't be read or shown ends the
+// program through the log's error.
+std::unique_ptr<Scene> loadFirst(const std::string& path, int32_t part, FileStamp& stamp,
+                                 std::unique_ptr<SceneLoader>& loader) {
+    if (const char* problem = problemOf(path))
+        gLog.error("Scene file %s can't be read: %s", path.c_str(), problem);
+    if (!stampOf(path, stamp))
+        gLog.error("Scene file %s can't be read", path.c_str());
+    std::string lack;
+    std::unique_ptr<Scene> scene = loadPartScene(path, part, loader, lack);
+    if (!scene)
+        gLog.error("Scene file %s can't be shown: %s", path.c_str(), lack.c_str());
+    return scene;
+}
+
+// Watches the scene file between passes: a version that has held still for one check
+// is loaded; one that can't be read or shown leaves the scene on screen, and `problem`
+// says why for the title bar.
+struct SceneWatch {
+    std::string path;
+    int32_t part = 0;
+    FileStamp stamp, seen, shown; // last loaded, last seen, on the screen
+    std::string problem;
+
+    // A freshly loaded scene (and its loader in `newLoader`) when the file changed and
+    // loads; null otherwise.
+    std::unique_ptr<Scene> check(std::unique_ptr<SceneLoader>& newLoader) {
+        FileStamp now;
+        bool readable = stampOf(path, now);
+        if (!readable) {
+            const char* why = problemOf(path);
+            std::string said = path + " can't be read: " + (why ? why : "it is being replaced");
+            if (said != problem)
+                std::fprintf(stderr, "quarn: %s; the previous version stays\n", said.c_str());
+            problem = said;
+        } else if (now == shown) {
+            problem.clear(); // the version shown is back
+        }
+        std::unique_ptr<Scene> fresh;
+        if (readable && now != stamp && now == seen)
+            fresh = reload(now, newLoader);
+        seen = readable ? now : FileStamp();
+        return fresh;
+    }
+
+  private:
+    std::unique_ptr<Scene> reload(const FileStamp& now, std::unique_ptr<SceneLoader>& newLoader) {
+        std::string lack;
+        std::unique_ptr<Scene> fresh = reloadPartScene(path, part, newLoader, lack);
+        stamp = now;
+        if (!fresh) {
+            std::fprintf(stderr, "quarn: %s can't be shown: %s; the previous version stays\n", path.c_str(),
+                         lack.c_str());
+            problem = path + " can't be shown: " + lack;
+            return nullptr;
+        }
+        problem.clear();
+        shown = now;
+        return fresh;
+    }
+};
+
 int runPart(DemoHost& host, const PartChoice& choice) {
     host.open();
     if (choice.stopSignals)
         choice.stopSignals->install();
     const int32_t part = choice.part;
     const std::string path = choice.sceneFile.empty() ? SCENE_FILES[part - 1] : choice.sceneFile;
-    FileStamp stamp, seen;
-    if (const char* problem = problemOf(path))
-        gLog.error("Scene file %s can't be read: %s", path.c_str(), problem);
-    if (!stampOf(path, stamp))
-        gLog.error("Scene file %s can't be read", path.c_str());
+    FileStamp stamp;
     std::unique_ptr<SceneLoader> loader;
-    std::string lack;
-    std::unique_ptr<Scene> scene = loadPartScene(path, part, loader, lack);
-    if (!scene)
-        gLog.error("Scene file %s can't be shown: %s", path.c_str(), lack.c_str());
-    seen = stamp;
+    std::unique_ptr<Scene> scene = loadFirst(path, part, stamp, loader);
 
     DemoLight light;
     Timeline timeline;
@@ -136,8 +190,9 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     PassInfo info;
     info.presentedTotal = timeline.length().presentedTotal;
     host.started(timeline);
-    std::string problem;     // why the file on disk is not the scene shown, for the title
-    FileStamp shown = stamp; // the version on the screen
+    SceneWatch watch;
+    watch.path = path, watch.part = part;
+    watch.stamp = watch.seen = watch.shown = stamp;
     FramePlayer player(timeline);
     // Passes presented in earlier rounds of the loop: the count goes on across them.
     int32_t earlierPasses = 0;
@@ -162,45 +217,23 @@ int runPart(DemoHost& host, const PartChoice& choice) {
         info.pass = earlierPasses + player.passesPlayed() - 1;
         info.part = part;
         host.present(info);
-        showProgress(host, timeline, info.pass, part, problem);
+        showProgress(host, timeline, info.pass, part, watch.problem);
         ++info.frame;
         host.pace(frameStart);
         int32_t played = info.pass + 1;
         if (!choice.loop || played / RELOAD_CHECK_PASSES == lastChecked / RELOAD_CHECK_PASSES)
             continue;
         lastChecked = played;
-        FileStamp now;
-        bool readable = stampOf(path, now);
-        if (!readable) {
-            const char* why = problemOf(path);
-            std::string said = path + " can't be read: " + (why ? why : "it is being replaced");
-            if (said != problem)
-                std::fprintf(stderr, "quarn: %s; the previous version stays\n", said.c_str());
-            problem = said;
-        } else if (now == shown) {
-            problem.clear(); // the version shown is back
+        std::unique_ptr<SceneLoader> newLoader;
+        if (std::unique_ptr<Scene> fresh = watch.check(newLoader)) {
+            scene = std::move(fresh); // the old scene goes before the loader that made it
+            loader = std::move(newLoader);
+            use(scene.get());
+            earlierPasses = played;
+            player.restart();
+            info.presentedTotal = timeline.length().presentedTotal;
+            gLog.message("Reloaded %s\n", path.c_str());
         }
-        if (readable && now != stamp && now == seen) {
-            std::unique_ptr<SceneLoader> newLoader;
-            std::unique_ptr<Scene> fresh = reloadPartScene(path, part, newLoader, lack);
-            stamp = now;
-            if (!fresh) {
-                std::fprintf(stderr, "quarn: %s can't be shown: %s; the previous version stays\n",
-                             path.c_str(), lack.c_str());
-                problem = path + " can't be shown: " + lack;
-            } else {
-                problem.clear();
-                shown = now;
-                scene = std::move(fresh);
-                loader = std::move(newLoader);
-                use(scene.get());
-                earlierPasses = played;
-                player.restart();
-                info.presentedTotal = timeline.length().presentedTotal;
-                gLog.message("Reloaded %s\n", path.c_str());
-            }
-        }
-        seen = readable ? now : FileStamp();
     }
     host.close();
     return 0;
