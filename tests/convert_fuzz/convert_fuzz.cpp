@@ -21,8 +21,8 @@ namespace {
 const std::filesystem::path& workFolder() {
     static const std::filesystem::path folder = [] {
         const char* base = std::getenv("TMPDIR");
-        std::filesystem::path path = std::filesystem::path(base ? base : "/tmp") /
-                                     ("quarn-convert-fuzz-" + std::to_string(getpid()));
+        std::filesystem::path path =
+            std::filesystem::path(base ? base : "/tmp") / ("quarn-convert-fuzz-" + std::to_string(getpid()));
         std::filesystem::create_directories(path);
         return path;
     }();

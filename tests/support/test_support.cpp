@@ -9,11 +9,17 @@
 #include <sys/stat.h>
 
 namespace {
-[[noreturn]] void throwFatal(const char* text) { throw FatalError(text); }
+[[noreturn]] void throwFatal(const char* text) {
+    throw FatalError(text);
+}
 } // namespace
 
-FatalCapture::FatalCapture() { Log::setFatalHandler(throwFatal); }
-FatalCapture::~FatalCapture() { Log::setFatalHandler(nullptr); }
+FatalCapture::FatalCapture() {
+    Log::setFatalHandler(throwFatal);
+}
+FatalCapture::~FatalCapture() {
+    Log::setFatalHandler(nullptr);
+}
 
 std::string fatalTextOf(const std::function<void()>& fn) {
     FatalCapture capture;
