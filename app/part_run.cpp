@@ -164,6 +164,15 @@ struct SceneWatch {
     }
 };
 
+// A stop signal received since the last frame closes the window and ends the program
+// by that signal.
+static void endOnSignal(DemoHost& host, const PartChoice& choice) {
+    if (int signal = choice.stopSignals ? choice.stopSignals->received() : 0) {
+        host.close();
+        choice.stopSignals->endBy(signal);
+    }
+}
+
 int runPart(DemoHost& host, const PartChoice& choice) {
     host.open();
     if (choice.stopSignals)
@@ -199,10 +208,7 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     int32_t lastChecked = 0;
     for (;;) {
         uint32_t frameStart = tickMilliseconds();
-        if (int signal = choice.stopSignals ? choice.stopSignals->received() : 0) {
-            host.close();
-            choice.stopSignals->endBy(signal);
-        }
+        endOnSignal(host, choice);
         if (host.stopRequested())
             break;
         timeline.aspect = host.pictureAspect();

@@ -139,7 +139,8 @@ bool Timeline::stepFlight() {
     const PassPicture& shown = capture(scene);
 
     const int32_t running = part;
-    // Parts 1, 3 and 5 set the light after the frame is drawn, through the view of the pass.
+    // Outside the party of cubes the light is set after the frame is drawn, through the
+    // view of the pass.
     if (running != 2)
         light->placement = lookAtMatrix(shown.eye, shown.target, Vector3(0.0f, 0.0f, 1.0f));
     if (running == 3)
