@@ -122,6 +122,19 @@ void checkShownScenes(Scene* const scenes[6]) {
     }
 }
 
+// The soundtrack, playing when the host has music and the viewer wants it; null when
+// the host has none.
+std::unique_ptr<MusicPlayer> startMusic(DemoHost& host) {
+    if (!host.hasMusic())
+        return nullptr;
+    auto music = std::make_unique<MusicPlayer>(host.soundOff());
+    if (!host.soundOff() && music->ready) { // not ready: no device, and the viewer chose to go on
+        music->loadStream("demo.mp3");
+        music->play();
+    }
+    return music;
+}
+
 } // namespace
 
 int runDemo(DemoHost& host) {
@@ -160,14 +173,7 @@ int runDemo(DemoHost& host) {
 
     host.enterFullScreenIfChosen();
 
-    std::unique_ptr<MusicPlayer> music;
-    if (host.hasMusic()) {
-        music = std::make_unique<MusicPlayer>(host.soundOff());
-        if (!host.soundOff() && music->ready) { // not ready: no device, and the viewer chose to go on
-            music->loadStream("demo.mp3");
-            music->play();
-        }
-    }
+    std::unique_ptr<MusicPlayer> music = startMusic(host);
 
     DemoLight light;
     Timeline timeline(scenes[0], scenes[1], scenes[2], scenes[4], scenes[5], &light);
