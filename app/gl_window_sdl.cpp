@@ -81,6 +81,18 @@ void findFrameRate(GLWindow& w) {
     w.vsync = !w.classicPacing && SDL_GL_SetSwapInterval(1) == 0;
 }
 
+// Double-buffered 8-bit colour with a 16-bit depth buffer; smooth edges where the
+// driver offers 4 samples, silently none where it can't.
+void askForPixelFormat(bool multisample) {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, multisample ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
+}
+
 } // namespace
 
 bool GLWindow::create() {
@@ -95,14 +107,7 @@ bool GLWindow::create() {
     if (fullScreen)
         SDL_ShowCursor(SDL_DISABLE);
 
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    // Smooth edges where the driver offers 4 samples; silently none where it can't.
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, multisample ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
+    askForPixelFormat(multisample);
 
     // Windowed: centred on the primary screen by the client size, and resizable.
     int x = 0;

@@ -30,6 +30,8 @@ class OffscreenGL {
     int height() const { return height_; }
 
   private:
+    bool createBuffers(int width, int height, std::string& errorText);
+
     void* display_ = nullptr;
     void* context_ = nullptr;
     unsigned int framebuffer_ = 0;

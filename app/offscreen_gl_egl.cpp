@@ -69,6 +69,17 @@ bool OffscreenGL::create(int width, int height, std::string& errorText, int samp
         return false;
     }
     samples_ = samples > 1 ? samples : 0;
+    if (!createBuffers(width, height, errorText))
+        return false;
+    width_ = width;
+    height_ = height;
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+// The framebuffer drawn into (multisampled when asked) and, with samples, the plain
+// one the picture is resolved into for reading. Leaves the context destroyed on failure.
+bool OffscreenGL::createBuffers(int width, int height, std::string& errorText) {
     if (samples_) {
         GLint most = 0;
         glGetIntegerv(GL_MAX_SAMPLES, &most);
@@ -99,9 +110,6 @@ bool OffscreenGL::create(int width, int height, std::string& errorText, int samp
         destroy();
         return false;
     }
-    width_ = width;
-    height_ = height;
-    glViewport(0, 0, width, height);
     return true;
 }
 
