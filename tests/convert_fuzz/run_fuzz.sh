@@ -7,24 +7,13 @@ set -euo pipefail
 seconds=${1:-300}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-cd "$root"
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DQUARN_SANITIZE=ON -DQUARN_FUZZ=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > build-fuzz.configure.log 2>&1 ||
-    { cat build-fuzz.configure.log; exit 1; }
-cmake --build build-fuzz -j2 --target convert_fuzzer
-work="build-fuzz/fuzz-corpus/convert"
-mkdir -p "$work"
+. "$root/tests/fuzz_common.sh"
+fuzz_build convert_fuzzer
+mkdir -p build-fuzz/fuzz-corpus/convert
 echo "== convert_fuzzer for ${seconds}s"
 # A memory-backed folder for the per-input files when there is one.
 [ -d /dev/shm ] && export TMPDIR=/dev/shm
 # -rss_limit_mb: the caps keep a conversion far below it; going over is a finding.
-(cd build-fuzz && ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ./tests/convert_fuzz/convert_fuzzer -max_total_time="$seconds" -jobs=1 -workers=1 \
+fuzz_run convert ./tests/convert_fuzz/convert_fuzzer -max_total_time="$seconds" -jobs=1 -workers=1 \
     -timeout=20 -rss_limit_mb=2048 -max_len=16384 -close_fd_mask=3 -print_final_stats=1 \
-    fuzz-corpus/convert "$here/corpus" > fuzz-convert.out 2>&1) || {
-    tail -60 build-fuzz/fuzz-convert.out
-    tail -60 build-fuzz/fuzz-0.log 2>/dev/null
-    exit 1
-}
-tail -12 build-fuzz/fuzz-convert.out
+    fuzz-corpus/convert "$here/corpus"

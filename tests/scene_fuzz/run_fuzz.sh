@@ -8,23 +8,12 @@ set -euo pipefail
 seconds=${1:-180}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-cd "$root"
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DQUARN_SANITIZE=ON -DQUARN_FUZZ=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > build-fuzz.configure.log 2>&1 ||
-    { cat build-fuzz.configure.log; exit 1; }
-cmake --build build-fuzz -j2 --target scene_loader_fuzzer
-work=build-fuzz/fuzz-corpus/scene
-mkdir -p "$work"
+. "$root/tests/fuzz_common.sh"
+fuzz_build scene_loader_fuzzer
+mkdir -p build-fuzz/fuzz-corpus/scene
 inputs=("fuzz-corpus/scene" "$here/corpus")
 [ -d "$root/../shared/samples/3ds" ] && inputs+=("$root/../shared/samples/3ds")
 echo "== scene_loader_fuzzer for ${seconds}s"
-(cd build-fuzz && EGL_PLATFORM=surfaceless ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tests/lsan.supp" \
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ./tests/scene_fuzz/scene_loader_fuzzer -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=10 \
-    -close_fd_mask=3 -print_final_stats=1 "${inputs[@]}" > fuzz-scene.out 2>&1) || {
-    tail -60 build-fuzz/fuzz-scene.out
-    tail -60 build-fuzz/fuzz-0.log 2>/dev/null
-    exit 1
-}
-tail -12 build-fuzz/fuzz-0.log 2>/dev/null || true
-mv build-fuzz/fuzz-0.log build-fuzz/fuzz-scene.log 2>/dev/null || true
+fuzz_run scene env EGL_PLATFORM=surfaceless ./tests/scene_fuzz/scene_loader_fuzzer \
+    -max_total_time="$seconds" -jobs=1 -workers=1 -timeout=10 -close_fd_mask=3 -print_final_stats=1 \
+    "${inputs[@]}"
