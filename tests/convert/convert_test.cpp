@@ -89,6 +89,21 @@ TEST(Convert, CameraFlightBakedAtFiftyKeysASecondTwiceInPartOne) {
     EXPECT_GE(back->mNumMeshes, 1u);
 }
 
+// A camera that travels without turning, looking at an empty at the start: what a
+// Track-To leaves in a format that keeps keys only. That empty is the target.
+TEST(Convert, CameraTravellingWithoutTurningFollowsTheEmptyItLooksAt) {
+    GltfScene s = flight();
+    s.empties = {{"Aim", {{0, 1, 0}}}};
+    writeText("aim.gltf", s.json());
+    Converted c = convertFile("aim.gltf", "aim.3ds");
+    ASSERT_EQ(c.code, 0) << c.error;
+    const Vector3& target = c.scene->cameras[0]->target;
+    EXPECT_NEAR(target.x, 0.0f, 1e-4) << c.report;
+    EXPECT_NEAR(target.y, 0.0f, 1e-4);
+    EXPECT_NEAR(target.z, 1.0f, 1e-4);
+    EXPECT_NE(c.report.find("looks at \"Aim\" at the start"), std::string::npos) << c.report;
+}
+
 // The scene file's faces run the other way round from glTF's: the loader's normals of
 // a converted cube point out of it, as the demo's light and sphere map expect.
 TEST(Convert, FacesKeepTheirFrontsOutward) {
