@@ -3,13 +3,20 @@
 # each for part 2, checks that the three scenes agree and that part 2's frames show
 # the scene's green box where Blender's camera shows it.
 #
-#   scripts/check-blender.sh [BUILD_DIR] [OUT_DIR]
+#   scripts/check-blender.sh [--no-bake] [BUILD_DIR] [OUT_DIR]
 #
+# --no-bake exports the camera with its Track-To constraint as it is, without keying
+# its turn first (the glTF exporter then keeps only its first turn).
 # BUILD_DIR defaults to build/ (quarn, quarn-convert and quarn-inspect built there);
 # OUT_DIR, where the exports, scenes and frames stay for a look, to a new temporary
 # folder. Needs blender (3.4 or later, with python3-numpy for its glTF exporter) and
 # ffmpeg; without Blender it says so and ends with status 0.
 set -eu
+bake=
+if [ "${1:-}" = --no-bake ]; then
+    bake=--no-bake
+    shift
+fi
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${1:-build}
@@ -34,7 +41,7 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 echo "check-blender: working in $out"
 
-timeout 600 blender -b --factory-startup --python "$root/tools/blender/make_test_scene.py" -- "$out" \
+timeout 600 blender -b --factory-startup --python "$root/tools/blender/make_test_scene.py" -- "$out" $bake \
     >"$out/blender.log" 2>&1 || { echo "check-blender: Blender failed, see $out/blender.log" >&2; exit 1; }
 
 passes=$(python3 -c 'import json,sys

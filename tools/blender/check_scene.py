@@ -65,6 +65,17 @@ def compare_scenes(scenes):
     return failures
 
 
+def compare_flight(reference, name, keys):
+    """The camera's key at each of Blender's frames (two passes a frame at 25 frames a
+    second) against Blender's camera there, both Z up in metres."""
+    step = PASSES_PER_SECOND / reference["fps"]
+    pairs = [(keys[round(i * step)], eye) for i, eye in enumerate(reference["eyes"]) if round(i * step) < len(keys)]
+    worst = max((distance(key, eye) for key, eye in pairs), default=math.inf)
+    print("%s: the camera's keys at Blender's %d frames within %.4f m of Blender's camera" %
+          (name, len(pairs), worst))
+    return worst <= KEY_TOLERANCE
+
+
 def read_png(path):
     """RGB rows, top first, through ffmpeg."""
     probe = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
@@ -93,12 +104,16 @@ def green_box(path):
     return [min(xs) / width, 1 - (max(ys) + 1) / height, (max(xs) + 1) / width, 1 - min(ys) / height]
 
 
-def compare_frames(reference, name, folder):
-    """Per checked frame: the marker's centre in our frame against Blender's, in per
-    cent of the width (across) and the height (up), and the largest edge's offset."""
+def compare_frames(reference, name, folder, keys):
+    """Per checked frame: the camera key against Blender's camera (both Z up, in
+    metres), the marker's centre in our frame against Blender's, in per cent of the
+    width (across) and the height (up), and the largest edge's offset."""
     worst = 0.0
     for f in reference["frames"]:
         p = round(f["seconds"] * PASSES_PER_SECOND)
+        eye = distance(keys[p], f["eye"]) if p < len(keys) else math.inf
+        if eye > KEY_TOLERANCE:
+            worst = math.inf
         ours = green_box(os.path.join(folder, "frame%05d.png" % p))
         theirs = f["box"]
         if ours is None:
@@ -109,8 +124,9 @@ def compare_frames(reference, name, folder):
         dy = 100 * ((ours[1] + ours[3]) - (theirs[1] + theirs[3])) / 2
         edge = max(100 * abs(a - b) for a, b in zip(ours, theirs))
         worst = max(worst, abs(dx), abs(dy), edge)
-        print("%s pass %3d (Blender frame %3d): marker centre off by %+.2f %% of the width, %+.2f %% of "
-              "the height; largest edge off by %.2f %%" % (name, p, f["frame"], dx, dy, edge))
+        print("%s pass %3d (Blender frame %3d): eye off by %.4f m; marker centre off by %+.2f %% of the "
+              "width, %+.2f %% of the height; largest edge off by %.2f %%" % (name, p, f["frame"], eye, dx, dy,
+                                                                             edge))
     return worst
 
 
@@ -122,8 +138,11 @@ def main():
         reference = json.load(f)
     scenes = [(name, read_scene(os.path.join(out, name))) for name in formats]
     failures = compare_scenes(scenes)
-    for name in formats:
-        worst = compare_frames(reference, name, os.path.join(out, name))
+    for name, scene in scenes:
+        if not compare_flight(reference, name, scene["keys"]):
+            failures.append(name + " flight")
+    for name, scene in scenes:
+        worst = compare_frames(reference, name, os.path.join(out, name), scene["keys"])
         if worst > FRAME_TOLERANCE:
             failures.append(name + " frames")
     if failures:

@@ -5,7 +5,8 @@ Run headless:
 
 OUTDIR receives scene.gltf (with scene.bin), scene.fbx, scene.dae, the floor's
 texture checker.png, and reference.json: where the corners of the green box
-"Marker" land in Blender's camera picture at a few frames.
+"Marker" land in Blender's camera picture at a few frames, and where the camera is
+at every frame.
 
 The scene: a 10 m floor with a checker texture, a chrome globe, a green box and a
 pillar; a 35 mm camera with a Track-To constraint on an empty flies an 8 s arc
@@ -149,9 +150,13 @@ def reference(scene, camera):
             "box": [min(us), min(vs), max(us), max(vs)],
             "eye": list(camera.matrix_world.translation),
         })
+    eyes = []
+    for frame in range(FIRST_FRAME, LAST_FRAME + 1):
+        scene.frame_set(frame)
+        eyes.append(list(camera.matrix_world.translation))
     fov = 2 * math.degrees(math.atan(camera.data.sensor_width / 2 / camera.data.lens))
     return {"fov_degrees": fov, "first_frame": FIRST_FRAME, "fps": FPS,
-            "seconds": (LAST_FRAME - FIRST_FRAME) / FPS, "frames": frames}
+            "seconds": (LAST_FRAME - FIRST_FRAME) / FPS, "frames": frames, "eyes": eyes}
 
 
 def export_all(folder):
