@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds a keyframed scene in Blender, exports it as glTF, FBX and Collada, converts
-# each for part 2, checks that the three scenes agree and that part 2's frames show
+# Builds a keyframed scene in Blender, exports it as glTF (.gltf and .glb), FBX and Collada, converts
+# each for part 2, checks that the scenes agree and that part 2's frames show
 # the scene's green box where Blender's camera shows it.
 #
 #   scripts/check-blender.sh [--no-bake] [BUILD_DIR] [OUT_DIR]
@@ -48,7 +48,7 @@ passes=$(python3 -c 'import json,sys
 r=json.load(open(sys.argv[1]))
 print(" ".join(str(round(f["seconds"]*50)) for f in r["frames"]))' "$out/reference.json")
 
-for format in gltf fbx dae; do
+for format in gltf glb fbx dae; do
     dir=$out/$format
     rm -rf "$dir"
     mkdir -p "$dir"
@@ -60,4 +60,4 @@ for format in gltf fbx dae; do
             --passes "$pass-$pass" >/dev/null 2>&1)
     done
 done
-python3 "$root/tools/blender/check_scene.py" "$out" gltf fbx dae
+python3 "$root/tools/blender/check_scene.py" "$out" gltf glb fbx dae

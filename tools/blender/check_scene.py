@@ -28,13 +28,15 @@ def read_scene(folder):
     with open(os.path.join(folder, "inspect.json")) as f:
         scene = json.loads(f.readline())
     with open(os.path.join(folder, "report.txt")) as f:
-        roles = re.findall(r'^object \d+: .* <- "(.*)"$', f.read(), re.M)
+        report = f.read()
+    roles = re.findall(r'^object \d+: .* <- "(.*)"$', report, re.M)
+    textures = sorted(re.findall(r'^material ".*" <- "(.*)": texture (\d+x\d+)', report, re.M))
     extents = {}
     for obj in scene["objects"]:
         vs = obj["vertices"]
         extents[obj["name"]] = [max(v[i] for v in vs) - min(v[i] for v in vs) for i in range(3)] if vs else []
     camera = scene["cameras"][0]
-    return {"extents": extents, "roles": roles, "keys": [k[1] for k in camera["positionKeys"]],
+    return {"extents": extents, "roles": roles, "textures": textures, "keys": [k[1] for k in camera["positionKeys"]],
             "target": camera["target"], "fov": camera["fov"]}
 
 
@@ -55,11 +57,12 @@ def compare_scenes(scenes):
         keys = max(distance(a, b) for a, b in zip(first["keys"], other["keys"])) if same_count else math.inf
         target = distance(first["target"], other["target"])
         fov = abs(first["fov"] - other["fov"])
-        print("%s vs %s: objects' sizes within %.4f m, roles %s, %d/%d keys within %.4f m, "
+        same = other["roles"] == first["roles"] and other["textures"] == first["textures"] and first["textures"]
+        print("%s vs %s: objects' sizes within %.4f m, roles and textures %s, %d/%d keys within %.4f m, "
               "target within %.4f m, lens within %.3f degrees" %
-              (name, first_name, sizes, "the same" if other["roles"] == first["roles"] else "DIFFERENT",
+              (name, first_name, sizes, "the same" if same else "DIFFERENT",
                len(other["keys"]), len(first["keys"]), keys, target, fov))
-        if sizes > SIZE_TOLERANCE or other["roles"] != first["roles"] or keys > KEY_TOLERANCE or \
+        if sizes > SIZE_TOLERANCE or not same or keys > KEY_TOLERANCE or \
                 target > TARGET_TOLERANCE or fov > FOV_TOLERANCE:
             failures.append(name)
     return failures

@@ -1,9 +1,9 @@
-"""Builds a small keyframed scene for part 2 in Blender and exports it three ways.
+"""Builds a small keyframed scene for part 2 in Blender and exports it as glTF, FBX and Collada.
 
 Run headless:
     blender -b --factory-startup --python tools/blender/make_test_scene.py -- OUTDIR [--no-bake]
 
-OUTDIR receives scene.gltf (with scene.bin), scene.fbx, scene.dae, the floor's
+OUTDIR receives scene.gltf (with scene.bin), scene.glb, scene.fbx, scene.dae, the floor's
 texture checker.png, and reference.json: where the corners of the green box
 "Marker" land in Blender's camera picture at a few frames, and where the camera is
 at every frame.
@@ -162,6 +162,8 @@ def reference(scene, camera):
 def export_all(folder):
     bpy.ops.object.select_all(action='SELECT')
     bpy.ops.export_scene.gltf(filepath=os.path.join(folder, "scene.gltf"), export_format='GLTF_SEPARATE',
+                              export_cameras=True, export_animations=True)
+    bpy.ops.export_scene.gltf(filepath=os.path.join(folder, "scene.glb"), export_format='GLB',
                               export_cameras=True, export_animations=True)
     bpy.ops.export_scene.fbx(filepath=os.path.join(folder, "scene.fbx"), path_mode='RELATIVE',
                              bake_anim=True, object_types={'EMPTY', 'CAMERA', 'MESH'})
