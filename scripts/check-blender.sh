@@ -36,7 +36,7 @@ for tool in ffmpeg ffprobe python3; do
     command -v $tool >/dev/null 2>&1 || { echo "check-blender: $tool is missing" >&2; exit 2; }
 done
 
-out=${2:-$(mktemp -d "${TMPDIR:-/tmp}/check-blender.XXXXXX")}
+out=${2:-$(mktemp -d -t check-blender.XXXXXX)}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 echo "check-blender: working in $out"
