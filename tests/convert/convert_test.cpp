@@ -14,6 +14,7 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -86,6 +87,37 @@ TEST(Convert, CameraFlightBakedAtFiftyKeysASecondTwiceInPartOne) {
     ASSERT_TRUE(back) << importer.GetErrorString();
     EXPECT_EQ(back->mNumCameras, 1u);
     EXPECT_GE(back->mNumMeshes, 1u);
+}
+
+// A camera that travels without turning, looking at an empty at the start: what a
+// Track-To leaves in a format that keeps keys only. That empty is the target.
+TEST(Convert, CameraTravellingWithoutTurningFollowsTheEmptyItLooksAt) {
+    GltfScene s = flight();
+    s.empties = {{"Aim", {{0, 1, 0}}}};
+    writeText("aim.gltf", s.json());
+    Converted c = convertFile("aim.gltf", "aim.3ds");
+    ASSERT_EQ(c.code, 0) << c.error;
+    const Vector3& target = c.scene->cameras[0]->target;
+    EXPECT_NEAR(target.x, 0.0f, 1e-4) << c.report;
+    EXPECT_NEAR(target.y, 0.0f, 1e-4);
+    EXPECT_NEAR(target.z, 1.0f, 1e-4);
+    EXPECT_NE(c.report.find("looks at \"Aim\" at the start"), std::string::npos) << c.report;
+}
+
+// The scene file's faces run the other way round from glTF's: the loader's normals of
+// a converted cube point out of it, as the demo's light and sphere map expect.
+TEST(Convert, FacesKeepTheirFrontsOutward) {
+    writeText("front.gltf", flight().json());
+    Converted c = convertFile("front.gltf", "front.3ds");
+    ASSERT_EQ(c.code, 0) << c.error;
+    const MeshObject& box = *c.scene->objects[0];
+    for (int32_t f = 0; f < box.faceCount; ++f) {
+        const Face& face = box.faces[f];
+        Vector3 centre = box.vertices[face.a];
+        centre.add(box.vertices[face.b]);
+        centre.add(box.vertices[face.c]);
+        EXPECT_GT(centre.dot(face.normal), 0.0f) << f;
+    }
 }
 
 TEST(Convert, BaseColourTextureWrittenAsPowerOfTwoTgaBeside) {
@@ -321,7 +353,9 @@ TEST(Convert, SameSceneFromEveryFormatKeepsItsSizeAndItsRoles) {
               "Connections: {\nC: \"OO\",100,200\nC: \"OO\",200,0\n}\n");
     Converted fbx = convertFile("tri.fbx", "tri.3ds", 1);
     ASSERT_EQ(fbx.code, 0) << fbx.error;
-    EXPECT_NEAR(fbx.scene->objects[0]->vertices[1].x, 2.0f, 1e-4) << fbx.report;
+    const MeshObject& tri = *fbx.scene->objects[0];
+    EXPECT_NEAR(std::max({tri.vertices[0].x, tri.vertices[1].x, tri.vertices[2].x}), 2.0f, 1e-4)
+        << fbx.report;
     Converted chosen = convertFile("pair.gltf", "pair_r.3ds", 2, {{1, "Alpha"}});
     ASSERT_EQ(chosen.code, 0) << chosen.error;
     EXPECT_STREQ(chosen.scene->objects[1]->name, "Alpha");
@@ -345,6 +379,8 @@ TEST(Convert, ShippedScenesComeBackAsTheyPlay) {
             EXPECT_NEAR(is.positionKeys[k].position.z, was.positionKeys[k].position.z, 1e-3) << name;
         }
         EXPECT_NEAR(is.target.z, was.target.z, 1e-3) << name;
+        EXPECT_NEAR(c.scene->objects[0]->faces[0].normal.z, shipped->objects[0]->faces[0].normal.z, 1e-3)
+            << name;
         for (int32_t i = 0; i < requiredObjectCount(part); ++i)
             EXPECT_STREQ(c.scene->objects[i]->name, shipped->objects[i]->name) << name;
     }

@@ -141,6 +141,10 @@ std::string GltfScene::json() const {
         if (!keyTimes.empty())
             extra += ",\"animations\":" + cameraAnimation(*this, static_cast<int>(nodes.size() - 1), b);
     }
+    for (const auto& empty : empties) {
+        nodes.push_back("{\"name\":\"" + empty.first + "\",\"translation\":" + vec(empty.second) + "}");
+        roots.push_back(std::to_string(nodes.size() - 1));
+    }
     if (light) {
         nodes.push_back("{\"name\":\"Lamp\",\"extensions\":{\"KHR_lights_punctual\":{\"light\":0}}}");
         roots.push_back(std::to_string(nodes.size() - 1));

@@ -1,10 +1,11 @@
 // Writes small glTF 2.0 files for the converter's tests: meshes placed by nodes, a
-// camera whose translation is keyed, a base-colour texture, a light and a skin.
+// camera whose translation is keyed, a base-colour texture, a light, a skin and empties.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct GltfMesh {
@@ -29,6 +30,7 @@ struct GltfScene {
     std::vector<std::array<float, 3>> keyTranslations;
     std::vector<std::array<float, 4>> keyRotations; // x, y, z, w per key; empty: none
     bool light = false;
+    std::vector<std::pair<std::string, std::array<float, 3>>> empties; // nodes with a name and a place only
 
     // The whole file, buffers inline as base64 data.
     std::string json() const;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace convert {
@@ -80,6 +81,18 @@ aiVector3D cameraLocal(const aiCamera& camera, const aiNode& node) {
     return (camera.mPosition - nodeAt).Length() < 1e-6f ? aiVector3D() : camera.mPosition;
 }
 
+// Whether the camera at its node looks straight at the candidate node at `start`.
+bool looksAt(const Source& source, const aiCamera& camera, const aiNode& node, const aiNode& candidate,
+             double start) {
+    aiMatrix4x4 world = source.sampler->world(&node, start);
+    aiVector3D eye = world * cameraLocal(camera, node);
+    aiVector3D look = (aiMatrix3x3(world) * camera.mLookAt).Normalize();
+    aiVector3D toCandidate = source.sampler->world(&candidate, start) * aiVector3D() - eye;
+    if (toCandidate.Length() <= 0)
+        return false;
+    return toCandidate.Normalize() * look > std::cos(AIM_TOLERANCE * PI / 180);
+}
+
 // The node a target camera aims at: exporters of target cameras name it after the
 // camera; a camera hung from an empty that it looks at (a turntable rig) aims at that.
 const aiNode* targetNodeOf(const Source& source, const aiCamera& camera, const aiNode& node, double start) {
@@ -90,14 +103,24 @@ const aiNode* targetNodeOf(const Source& source, const aiCamera& camera, const a
     const aiNode* parent = node.mParent;
     if (!parent || parent == scene.mRootNode || parent->mNumMeshes > 0)
         return nullptr;
-    aiMatrix4x4 world = source.sampler->world(&node, start);
-    aiVector3D eye = world * cameraLocal(camera, node);
-    aiVector3D look = (aiMatrix3x3(world) * camera.mLookAt).Normalize();
-    aiVector3D toParent = source.sampler->world(parent, start) * aiVector3D() - eye;
-    if (toParent.Length() <= 0)
+    return looksAt(source, camera, node, *parent, start) ? parent : nullptr;
+}
+
+// An empty (a node with neither meshes nor children) the camera looks straight at
+// when the flight starts: the target of an aiming constraint that the format left
+// out, keeping only the turn it gave at the frame exported.
+const aiNode* emptyLookedAt(const Source& source, const aiCamera& camera, const aiNode& node, double start) {
+    std::function<const aiNode*(const aiNode&)> visit = [&](const aiNode& n) -> const aiNode* {
+        if (&n != &node && n.mNumMeshes == 0 && n.mNumChildren == 0 &&
+            looksAt(source, camera, node, n, start))
+            return &n;
+        for (unsigned c = 0; c < n.mNumChildren; ++c) {
+            if (const aiNode* found = visit(*n.mChildren[c]))
+                return found;
+        }
         return nullptr;
-    double cosine = (toParent.Normalize() * look);
-    return cosine > std::cos(AIM_TOLERANCE * PI / 180) ? parent : nullptr;
+    };
+    return visit(*source.scene->mRootNode);
 }
 
 // The eyes and lines of sight of the source camera at each key, and the target
@@ -125,6 +148,36 @@ Aim sampleAim(const Source& source, const aiCamera& camera, const aiNode& node, 
         aim.looks.push_back(look);
     }
     return aim;
+}
+
+// A camera that travels without ever turning: the demo's fixed target cannot give
+// that, and it is what an aiming constraint leaves when a format keeps only keys.
+bool travelsWithoutTurning(const Aim& aim) {
+    for (size_t k = 1; k < aim.looks.size(); ++k) {
+        if ((aim.looks[k] - aim.looks[0]).Length() > 1e-4f)
+            return false;
+    }
+    for (const aiVector3D& eye : aim.eyes) {
+        if ((eye - aim.eyes.front()).Length() > 1e-3f * std::max(1.0f, eye.Length()))
+            return true;
+    }
+    return false;
+}
+
+// The camera's aim over the flight; one that travels without turning while it looks
+// straight at an empty at the start is taken to follow that empty.
+Aim aimOf(const Source& source, const aiCamera& camera, const aiNode& node, const aiNode* targetNode,
+          const Sampling& sampling, Report& report) {
+    Aim aim = sampleAim(source, camera, node, targetNode, sampling);
+    if (targetNode || !travelsWithoutTurning(aim))
+        return aim;
+    const aiNode* empty = emptyLookedAt(source, camera, node, sampling.start);
+    if (!empty)
+        return aim;
+    report.say(format("camera 0: travels without turning but looks at \"%s\" at the start: taken as "
+                      "its target (an aiming constraint, such as Track-To, that the format does not carry)",
+                      empty->mName.C_Str()));
+    return sampleAim(source, camera, node, empty, sampling);
 }
 
 bool sameTarget(const Aim& aim) {
@@ -251,14 +304,14 @@ bool bakeCamera(const Source& source, const SourceModel& model, const ConvertOpt
         return true;
     }
     flight.name = camera->mName.C_Str();
-    Aim aim = sampleAim(source, *camera, *node, targetNode, sampling);
-    float reach = std::max((centreOf(model) - aim.eyes.front()).Length(), radiusOf(model));
     report.say(format("camera 0 <- \"%s\": %d position keys from %.3f s, %.2f s of the %s",
                       flight.name.c_str(), sampling.keys, start, seconds,
                       moving ? "animation" : "still camera"));
     if (!moving && options.part != 6)
         report.say("warning: camera 0 stands still in the source; if it follows a path or a constraint "
                    "there, bake that motion to keys before exporting (the formats carry keys only)");
+    Aim aim = aimOf(source, *camera, *node, targetNode, sampling, report);
+    float reach = std::max((centreOf(model) - aim.eyes.front()).Length(), radiusOf(model));
     aiVector3D target = chooseTarget(aim, reach, report);
     for (const aiVector3D& eye : aim.eyes) {
         flight.eyes.push_back(toVec(eye));

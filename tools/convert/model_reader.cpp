@@ -35,7 +35,14 @@ void growBounds(SourceModel& model, const Vec3& p, bool first) {
     }
 }
 
-PlacedMesh placeMesh(const aiMesh& mesh, const aiNode& node, const aiMatrix4x4& world) {
+// The scene file's faces run clockwise seen from the front (the demo's loader takes
+// (C - A) x (B - A) as a face's normal). Assimp gives a .3ds file's faces in the file's
+// own order and every other format's counter-clockwise; a mirroring node turns either.
+bool reverseFaces(bool threeDs, const aiMatrix4x4& world) {
+    return threeDs == (aiMatrix3x3(world).Determinant() < 0);
+}
+
+PlacedMesh placeMesh(const aiMesh& mesh, const aiNode& node, const aiMatrix4x4& world, bool reverse) {
     PlacedMesh out;
     out.name = node.mName.length ? node.mName.C_Str() : mesh.mName.C_Str();
     out.sourceMesh = mesh.mName.C_Str();
@@ -54,7 +61,8 @@ PlacedMesh placeMesh(const aiMesh& mesh, const aiNode& node, const aiMatrix4x4& 
     for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
         const aiFace& face = mesh.mFaces[f];
         if (face.mNumIndices == 3)
-            out.triangles.push_back({{face.mIndices[0], face.mIndices[1], face.mIndices[2]}});
+            out.triangles.push_back(
+                {{face.mIndices[0], face.mIndices[reverse ? 2 : 1], face.mIndices[reverse ? 1 : 2]}});
     }
     return out;
 }
@@ -177,7 +185,7 @@ void readModel(const Source& source, SourceModel& model, Report& report) {
             const aiMesh& mesh = *scene.mMeshes[node.mMeshes[m]];
             if (!(mesh.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) || mesh.mNumFaces == 0)
                 continue;
-            model.meshes.push_back(placeMesh(mesh, node, world));
+            model.meshes.push_back(placeMesh(mesh, node, world, reverseFaces(source.threeDs, world)));
             if (model.meshes.back().material >= model.materials.size())
                 model.meshes.back().material = 0;
             if (source.sampler->moves(&node))
