@@ -19,7 +19,8 @@ done
 # A pass of every part: 1 (passes 0 to 1248), 2 (to 3247), 3 (to 4996), 5 (to 6995), 6.
 passes=${QUARN_WEB_PASSES:-600,1400,3400,5200,7200}
 refs=$(mktemp -d)
-trap 'rm -rf "$refs"' EXIT
+# The references' runs end before their folder goes, however the test ends.
+trap 'wait; rm -rf "$refs"' EXIT
 export LIBGL_ALWAYS_SOFTWARE=1
 quarn=$PWD/build/app/quarn
 # The desktop draws every pass up to the one it captures (a minute for the late ones);
