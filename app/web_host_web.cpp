@@ -2,6 +2,7 @@
 
 #include "app/demo_driver.h"
 #include "app/gl_window.h"
+#include "log/await_js_web.h"
 #include "log/log.h"
 #include "render/gl3.h"
 #include "render/shader_renderer.h"
@@ -17,6 +18,8 @@ GLWindow gWindow;
 namespace {
 
 constexpr double PASS_MILLISECONDS = 20.0;
+// Passes drawn before a held pass (the others before it are played undrawn).
+constexpr int32_t HOLD_LEAD_IN = 2;
 
 // clang-format off
 EM_JS(int, settingOf, (const char* name, int fallback), {
@@ -28,7 +31,7 @@ EM_JS(int, settingOf, (const char* name, int fallback), {
 
 // Resolves at the browser's next animation frame.
 // clang-format off
-EM_ASYNC_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
+AWAIT_JS(void, nextAnimationFrame, (), { await new Promise(resolve => requestAnimationFrame(resolve)); });
 // clang-format on
 
 // clang-format off
@@ -63,7 +66,9 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
 // Frames come at the display's rate (requestAnimationFrame), each at its own moment of
 // the script, which plays at 50 passes a second as long as the frames keep up (at
 // most one new pass per frame: a slow machine plays slower, never skipping). With a
-// pass to hold, the passes up to it are drawn one frame each without waiting.
+// pass to hold, the script plays every pass up to it (the same passes, state and log
+// as on the desktop) but draws only the last few, so a late pass is reached in moments
+// even where drawing is slow.
 class WebHost : public DemoHost {
   public:
     void open() override;
@@ -77,11 +82,9 @@ class WebHost : public DemoHost {
 
   private:
     void hold(int32_t pass);
-    bool holding(int32_t passesPlayed) const { return passesPlayed <= holdPass_; }
 
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_ = 0;
     double scriptStart_ = -1.0;
-    int32_t passesPlayed_ = 0;
     int32_t holdPass_ = -1;
 };
 
@@ -113,8 +116,13 @@ void WebHost::open() {
 }
 
 double WebHost::framePosition(int32_t passesPlayed) {
-    passesPlayed_ = passesPlayed;
-    if (holding(passesPlayed))
+    // The drawing state left by one frame carries into the next (blending, texture
+    // filters, the sphere map's texture mode, as in OpenGL 1.1), so the passes just
+    // before the held one are drawn; one frame sets it as the whole run would.
+    // A pass past the script's end plays the whole script without drawing a frame.
+    if (passesPlayed < holdPass_ - HOLD_LEAD_IN)
+        return holdPass_ - HOLD_LEAD_IN;
+    if (passesPlayed <= holdPass_)
         return passesPlayed;
     const double now = emscripten_get_now();
     if (scriptStart_ < 0.0)
@@ -148,11 +156,6 @@ void WebHost::hold(int32_t pass) {
 // The browser shows the frame when the page gets control back: one frame per display
 // refresh.
 void WebHost::pace(uint32_t) {
-    if (holding(passesPlayed_)) {
-        if (passesPlayed_ % 100 == 0)
-            emscripten_sleep(0);
-        return;
-    }
     nextAnimationFrame();
 }
 

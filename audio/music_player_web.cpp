@@ -4,6 +4,7 @@
 #include "audio/music_player.h"
 
 #include "audio/music_window.h"
+#include "log/await_js_web.h"
 #include "log/log.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ EM_JS(int, hasAudioContext, (), { return Module.quarnAudio ? 1 : 0; });
 
 // Decodes the file of the in-memory file system; 0 when it is missing or not audio.
 // clang-format off
-EM_ASYNC_JS(int, decodeMusic, (const char* fileName), {
+AWAIT_JS(int, decodeMusic, (const char* fileName), {
     try {
         const bytes = FS.readFile(UTF8ToString(fileName));
         Module.quarnMusic = await Module.quarnAudio.decodeAudioData(bytes.buffer);

@@ -36,6 +36,9 @@ class Renderer {
     virtual void drawObject(const MeshObject& object) = 0;
     // One object textured and added one/one onto the frame, depth-tested, no fog.
     virtual void drawAdditive(const MeshObject& object) = 0;
+    // After a texture's upload: the OpenGL 1.1 back end leaves 2D texturing switched
+    // off, as its draws expect; the shader one has no such switch (WebGL refuses it).
+    virtual void textureUploaded() = 0;
 };
 
 // The renderer everything draws through: the one set last, or the platform's default

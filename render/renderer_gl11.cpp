@@ -53,6 +53,10 @@ void Gl11Renderer::setFog(bool on) {
         glDisable(GL_FOG);
 }
 
+void Gl11Renderer::textureUploaded() {
+    glDisable(GL_TEXTURE_2D);
+}
+
 void Gl11Renderer::beginFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }

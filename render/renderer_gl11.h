@@ -17,6 +17,7 @@ class Gl11Renderer : public Renderer {
     void endFrame() override;
     void drawObject(const MeshObject& object) override;
     void drawAdditive(const MeshObject& object) override;
+    void textureUploaded() override;
 };
 
 namespace gl11 {

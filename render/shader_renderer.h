@@ -38,6 +38,7 @@ class ShaderRenderer : public Renderer {
     void endFrame() override;
     void drawObject(const MeshObject& object) override;
     void drawAdditive(const MeshObject& object) override;
+    void textureUploaded() override {}
 
   private:
     enum class Geometry { FACE_TRIANGLES, VERTEX_TRIANGLES, LINES };

@@ -4,6 +4,7 @@
 // decoding, whether a damaged file is accepted, as on the other platforms.
 #include "texture/jpeg_decoder.h"
 
+#include "log/await_js_web.h"
 #include "texture/jpeg_structure.h"
 
 #include <cstdint>
@@ -48,7 +49,7 @@ bool readFrameHeader(const unsigned char* b, size_t size, int& width, int& heigh
 // Decodes the bytes and writes RGB rows, bottom row first; 0 when the browser
 // refuses the data or its size differs from the header's.
 // clang-format off
-EM_ASYNC_JS(int, decodeInBrowser,
+AWAIT_JS(int, decodeInBrowser,
             (const unsigned char* bytes, size_t size, unsigned char* rgb, int width, int height), {
                 try {
                     const blob = new Blob([HEAPU8.slice(bytes, bytes + size)], {

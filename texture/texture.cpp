@@ -6,6 +6,7 @@
 #include "log/log.h"
 #include "log/regular_file.h"
 #include "render/gl.h"
+#include "render/renderer.h"
 #include "texture/jpeg_decoder.h"
 #include "texture/jpeg_structure.h"
 #include "texture/tga_reader.h"
@@ -139,9 +140,10 @@ uint32_t Texture::load(const char* fileName) {
     else
         gLog.error("fileformat not supported");
 
+    // Uploading needs no texturing switched on; the renderer then leaves the texturing
+    // state as its draws expect it.
     GLuint name = 0;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glEnable(GL_TEXTURE_2D);
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -151,7 +153,7 @@ uint32_t Texture::load(const char* fileName) {
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, format, GL_UNSIGNED_BYTE,
                  pixels.get());
     pixels.reset();
-    glDisable(GL_TEXTURE_2D);
+    activeRenderer().textureUploaded();
     return name;
 }
 

@@ -1,7 +1,9 @@
 // The page around the demo: the launch form, the data download's progress, the canvas,
 // and at the end the log (shown and downloadable) with "Play again".
-// URL parameters: size=WxH, nosound=1, run=1 (start at once), pass=N (draw pass N and
-// hold it until Escape), missing=FILE (remove a data file first, to see its message).
+// URL parameters: size=WxH, nosound=1, run=1 (start at once), pass=N (play the script
+// to pass N, drawing only the last passes before it, and hold it until Escape; past
+// the end, the whole script plays undrawn), missing=FILE (remove a data file first, to
+// see its message).
 'use strict';
 
 const params = new URLSearchParams(location.search);
