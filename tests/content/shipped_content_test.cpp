@@ -4,6 +4,7 @@
 // enough and stays below -1 dBFS.
 #include "app/demo_light.h"
 #include "app/timeline.h"
+#include "log/log.h"
 #include "support/gl_fixture.h"
 #include "scene/scene_loader.h"
 #include "support/test_support.h"
@@ -56,6 +57,7 @@ class ShippedScenes : public GLTest {
         char cwd[4096];
         ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
         oldDir = cwd;
+        gLog.openFile(); // in the test's folder, not in data/
         ASSERT_EQ(chdir(dataDir().c_str()), 0) << dataDir();
         for (int i = 0; i < 6; ++i) {
             std::string name = "scene" + std::to_string(i + 1) + ".3ds";

@@ -1,9 +1,13 @@
 #include "support/shipped_demo.h"
 
+#include "log/log.h"
+
 #include <algorithm>
 #include <filesystem>
 
 ShippedDemo::ShippedDemo(const std::string& dir) {
+    // The log opens here, in the test's own folder, not in the data folder read below.
+    gLog.openFile();
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(dir);
     for (int i = 0; i < 6; ++i) {
