@@ -173,6 +173,22 @@ static void endOnSignal(DemoHost& host, const PartChoice& choice) {
     }
 }
 
+// The watch on the scene file just loaded (with its stamp) for the part shown.
+static SceneWatch watchScene(const std::string& path, int32_t part, const FileStamp& stamp) {
+    SceneWatch watch;
+    watch.path = path, watch.part = part;
+    watch.stamp = watch.seen = watch.shown = stamp;
+    return watch;
+}
+
+// A looping preview looks at its scene file again once every RELOAD_CHECK_PASSES passes.
+static bool reloadDue(const PartChoice& choice, int32_t played, int32_t& lastChecked) {
+    if (!choice.loop || played / RELOAD_CHECK_PASSES == lastChecked / RELOAD_CHECK_PASSES)
+        return false;
+    lastChecked = played;
+    return true;
+}
+
 int runPart(DemoHost& host, const PartChoice& choice) {
     host.open();
     if (choice.stopSignals)
@@ -199,9 +215,7 @@ int runPart(DemoHost& host, const PartChoice& choice) {
     PassInfo info;
     info.presentedTotal = timeline.length().presentedTotal;
     host.started(timeline);
-    SceneWatch watch;
-    watch.path = path, watch.part = part;
-    watch.stamp = watch.seen = watch.shown = stamp;
+    SceneWatch watch = watchScene(path, part, stamp);
     FramePlayer player(timeline);
     // Passes presented in earlier rounds of the loop: the count goes on across them.
     int32_t earlierPasses = 0;
@@ -227,9 +241,8 @@ int runPart(DemoHost& host, const PartChoice& choice) {
         ++info.frame;
         host.pace(frameStart);
         int32_t played = info.pass + 1;
-        if (!choice.loop || played / RELOAD_CHECK_PASSES == lastChecked / RELOAD_CHECK_PASSES)
+        if (!reloadDue(choice, played, lastChecked))
             continue;
-        lastChecked = played;
         std::unique_ptr<SceneLoader> newLoader;
         if (std::unique_ptr<Scene> fresh = watch.check(newLoader)) {
             scene = std::move(fresh); // the old scene goes before the loader that made it

@@ -470,16 +470,14 @@ for way in "Escape" "Tab Return"; do
     fi
 done
 
-# Full screen: Tab Tab reaches the resolution group (its checked button is its tab
-# stop), Down picks the next resolution, Tab goes on to FullScreen, Space checks it.
-for mode in "640 480 Tab Tab Tab" "800 600 Tab Tab Down Tab"; do
-    read -r width height moves <<< "$mode"
-    start "fullscreen$width"
+# Answers the started run's dialog with the given keys, reads where the render window
+# and Wine's desktop lie (window_geometry, desktop_geometry), ends the run with Escape
+# and waits for its end (exitcode).
+full_screen_run() {
     window_geometry=""
     desktop_geometry=""
     if dialog=$(window_id "$DIALOG" 15); then
-        # shellcheck disable=SC2086
-        keys "$dialog" $moves space Return
+        keys "$dialog" "$@"
         if render=$(window_id "$RENDER" 15); then
             sleep 2
             window_geometry=$(geometry "$render")
@@ -488,6 +486,15 @@ for mode in "640 480 Tab Tab Tab" "800 600 Tab Tab Down Tab"; do
         fi
     fi
     finish 15
+}
+
+# Full screen: Tab Tab reaches the resolution group (its checked button is its tab
+# stop), Down picks the next resolution, Tab goes on to FullScreen, Space checks it.
+for mode in "640 480 Tab Tab Tab" "800 600 Tab Tab Down Tab"; do
+    read -r width height moves <<< "$mode"
+    start "fullscreen$width"
+    # shellcheck disable=SC2086
+    full_screen_run $moves space Return
     if [ "$exitcode" = 0 ] && [ "$window_geometry" = "0 0 $width $height" ] &&
         [ "$desktop_geometry" = "0 0 $width $height" ]; then
         pass "full screen at ${width}x$height: display mode changed, borderless window at (0, 0), exit code 0"
@@ -501,18 +508,7 @@ done
 # display mode has: the window covers it and the mode stays as it is.
 desktop_size=1152x720 start fullscreen-desktop
 unset desktop_size
-window_geometry=""
-desktop_geometry=""
-if dialog=$(window_id "$DIALOG" 15); then
-    keys "$dialog" Tab Tab Down Down Down Down Tab space Return
-    if render=$(window_id "$RENDER" 15); then
-        sleep 2
-        window_geometry=$(geometry "$render")
-        desktop_geometry=$(geometry "$(xdotool search --name '^Default - Wine desktop$' | head -1)")
-        answer "$render" Escape || true
-    fi
-fi
-finish 15
+full_screen_run Tab Tab Down Down Down Down Tab space Return
 if [ "$exitcode" = 0 ] && [ "$window_geometry" = "0 0 1152 720" ] && [ "$desktop_geometry" = "0 0 1152 720" ]; then
     pass "full screen at the desktop's size: borderless window covering the 1152x720 desktop, no mode change"
 else
